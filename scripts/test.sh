@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what the build needs, then builds and runs every test twice: an optimised gcc build,
+# and a clang build with AddressSanitizer and UndefinedBehaviorSanitizer that also runs each
+# fuzz target for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+
+cmake -G Ninja -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+cmake -G Ninja -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1" \
+  -DCMAKE_CXX_COMPILER=clang++ -DTALLOWMERE_SANITIZE=ON -DTALLOWMERE_FUZZ=ON
+cmake --build build/sanitize
+ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
