@@ -99,3 +99,34 @@ TEST_F(RunLoopTest, RunningForeverWithNothingToDoReturns) {
 }
 
 }  // namespace
+
+#include "platform/EventLoopTimers.h"
+
+namespace {
+
+struct Ticks {
+  std::vector<double> at;
+  EventLoopTimerRef timer = nullptr;
+};
+
+void RecordTick(EventLoopTimerRef timer, void* userData) {
+  auto* ticks = static_cast<Ticks*>(userData);
+  EXPECT_EQ(timer, ticks->timer);
+  ticks->at.push_back(GetCurrentEventTime());
+  if (ticks->at.size() == 3) RemoveEventLoopTimer(timer);
+}
+
+TEST_F(RunLoopTest, EventLoopTimersFireAfterTheirDelayThenEveryInterval) {
+  Ticks ticks;
+  const int live = plat::LiveEventLoopTimers();
+  ASSERT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 5.0, 2.0, NewEventLoopTimerUPP(RecordTick),
+                                  &ticks, &ticks.timer),
+            noErr);
+  EXPECT_EQ(plat::LiveEventLoopTimers(), live + 1);
+  EXPECT_EQ(plat::EventLoopTimerNextFire(ticks.timer), 5 * plat::kNanosPerSecond);
+  loop.RunFor(20 * plat::kNanosPerSecond);
+  EXPECT_EQ(ticks.at, (std::vector<double>{5.0, 7.0, 9.0}));
+  EXPECT_EQ(plat::LiveEventLoopTimers(), live);
+}
+
+}  // namespace
