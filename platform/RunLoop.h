@@ -41,7 +41,9 @@ class RunLoop {
 
   // Delivers everything due until `deadline`, in time order, moving the clock forward; returns
   // at the deadline, when Stop() is called, or when nothing could ever happen any more (no
-  // timer, no source, nothing posted) and the deadline is kForever. May be nested.
+  // timer, no source, nothing posted) and the deadline is kForever. May be nested. On a virtual
+  // clock with no deadline, a loop that has sources waits for them and does not move time on to
+  // its timers: time then passes only through a RunFor or RunUntil with a deadline.
   void RunUntil(Nanos deadline);
   void RunFor(Nanos span) { RunUntil(Now() + span); }
   // Delivers what is due now (posted work, ready sources, timers due), without waiting.

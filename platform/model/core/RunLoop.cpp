@@ -137,8 +137,12 @@ void RunLoop::RunUntil(Nanos deadline) {
     if (FireOneDueTimer()) continue;
     const Nanos now = Now();
     if (now >= deadline) break;
-    const Nanos wake = std::min(EarliestTimer(), deadline);
+    Nanos wake = std::min(EarliestTimer(), deadline);
     if (wake == kForever && sources_.empty() && posted_.empty()) break;  // nothing can happen
+    // On a virtual clock with no deadline, time passes only when someone says so: while there
+    // is an outside world to wait for (a person typing, a device), wait for it rather than jump
+    // to the next timer.
+    if (deadline == kForever && !sources_.empty() && TheClock().IsVirtual()) wake = kForever;
     WaitForSources(wake);
   }
   if (stopRequests_ > 0) --stopRequests_;
