@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh >&2
 cmake -G Ninja -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/release --target tallowmere-sim >/dev/null
-exec build/release/tallowmere-sim "$@"
+exec build/release/bin/tallowmere-sim "$@"

@@ -1,10 +1,10 @@
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "platform/CFBundle.h"
+#include "platform/model/bundle/BundleLayout.h"
 
 struct OpaqueCFBundle {
   std::string resources;
@@ -14,23 +14,62 @@ namespace {
 
 std::string overrideDirectory;
 
-std::string ResourcesNextToExecutable() {
+// One path component that stays where it is: no separator, not "." or "..".
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+bool IsPlainRelativePath(std::string_view path) {
+  while (true) {
+    const auto slash = path.find('/');
+    if (!IsPlainName(path.substr(0, slash)))
+      return false;
+    if (slash == std::string_view::npos)
+      return true;
+    path.remove_prefix(slash + 1);
+  }
+}
+
+std::string ResourcesNextToRunningProgram() {
   std::error_code error;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  const std::filesystem::path resources = exe.parent_path().parent_path() / "share" / "tallowmere";
-  return std::filesystem::is_directory(resources, error) ? resources.string() : std::string();
+  return error ? std::string() : plat::BundleResourcesForExecutable(exe);
 }
 
 }  // namespace
 
 namespace plat {
 
-void SetMainBundleResourcesDirectory(const std::string& path) { overrideDirectory = path; }
+std::string BundleResourcesForExecutable(const std::filesystem::path& executable) {
+  const std::filesystem::path resources =
+      executable.parent_path().parent_path() / "share" / "tallowmere";
+  std::error_code error;
+  return std::filesystem::is_directory(resources, error) ? resources.lexically_normal().string()
+                                                         : std::string();
+}
+
+std::filesystem::path ResourcePath(const std::string& resources, const std::string& name,
+                                   const std::string& type, const std::string& subDir) {
+  if (resources.empty() || !IsPlainName(name))
+    return {};
+  if (!type.empty() && !IsPlainName(type))
+    return {};
+  if (!subDir.empty() && !IsPlainRelativePath(subDir))
+    return {};
+  std::filesystem::path path(resources);
+  if (!subDir.empty())
+    path /= subDir;
+  return path / (type.empty() ? name : name + "." + type);
+}
+
+void SetMainBundleResourcesDirectory(const std::string& path) {
+  overrideDirectory = path;
+}
 
 std::string MainBundleResourcesDirectory() {
-  if (!overrideDirectory.empty()) return overrideDirectory;
-  static const std::string found = ResourcesNextToExecutable();
+  if (!overrideDirectory.empty())
+    return overrideDirectory;
+  static const std::string found = ResourcesNextToRunningProgram();
   return found;
 }
 
@@ -39,26 +78,23 @@ std::string MainBundleResourcesDirectory() {
 CFBundleRef CFBundleGetMainBundle() {
   static OpaqueCFBundle bundle;
   bundle.resources = plat::MainBundleResourcesDirectory();
-  return bundle.resources.empty() ? nullptr : &bundle;
+  std::error_code error;
+  return std::filesystem::is_directory(bundle.resources, error) ? &bundle : nullptr;
+}
+
+std::string plat::BundleResourcesDirectory(CFBundleRef bundle) {
+  return bundle == nullptr ? std::string() : bundle->resources;
 }
 
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
                                  CFStringRef subDir) {
-  if (bundle == nullptr || name == nullptr) return nullptr;
-  std::string file = plat::ToStdString(name);
-  if (file.empty() || file.find('/') != std::string::npos) return nullptr;
-  if (type != nullptr && CFStringGetLength(type) > 0) file += "." + plat::ToStdString(type);
-  std::filesystem::path path(bundle->resources);
-  if (subDir != nullptr && CFStringGetLength(subDir) > 0) path /= plat::ToStdString(subDir);
-  path /= file;
+  if (bundle == nullptr)
+    return nullptr;
+  const std::filesystem::path path =
+      plat::ResourcePath(bundle->resources, plat::ToStdString(name), plat::ToStdString(type),
+                         plat::ToStdString(subDir));
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return nullptr;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error))
+    return nullptr;
   return plat::MakeFileURL(path.string());
-}
-
-CFStringRef CFBundleCopyLocalizedString(CFBundleRef, CFStringRef key, CFStringRef value,
-                                        CFStringRef) {
-  // No translations yet: the default text.
-  CFStringRef text = (value != nullptr && CFStringGetLength(value) > 0) ? value : key;
-  return text == nullptr ? nullptr : CFStringCreateCopy(nullptr, text);
 }

@@ -1,0 +1,3 @@
+#include "switch/KVMSwitch.h"
+
+_KVM_SWITCH KVMSwitch;

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "hid/HIDCommands.h"
+#include "hid/HIDTransport.h"
+#include "tests/switch/SimulatedLink.h"
+
+namespace {
+
+using plat::sim::Operation;
+
+class HIDTransportTest : public testing::Test {
+ protected:
+  SimulatedLink link;
+  DEVICE_DATA& device = link.info.device;
+  plat::sim::SimulatedSwitch& sw = *link.simulated;
+};
+
+TEST_F(HIDTransportTest, AStatusReadAndACommandEachCostTenTicksInsideOneOpenAndClose) {
+  ASSERT_EQ(HIDGetDeviceInfo(&device), 0);
+  EXPECT_EQ(link.Ticks(), 10u);
+  EXPECT_EQ(link.Trace(), "oggc");
+  EXPECT_EQ(sw.Exchanges()[1].id, 5u);
+  EXPECT_EQ(sw.Exchanges()[1].tick, 5u);
+  EXPECT_EQ(sw.Exchanges()[2].id, 4u);
+  const auto status = sw.StatusReport();
+  const auto settings = sw.SettingsReport();
+  EXPECT_EQ(0, std::memcmp(device.report, status.data(), 4));
+  EXPECT_EQ(0, std::memcmp(device.report + 4, settings.data(), 8));
+
+  ASSERT_EQ(HIDSetPortNumber(&device, 2), 0);
+  EXPECT_EQ(link.Ticks(), 20u);
+  EXPECT_EQ(link.Trace(), "oggcosc");
+  EXPECT_EQ(sw.CurrentPort(), 2);
+}
+
+TEST_F(HIDTransportTest, AReadFailingFiveTimesCostsTwentyFiveTicksAndLeavesTheReport) {
+  std::memset(device.report, 0xEE, sizeof device.report);
+  sw.FailNextReads(5, kIOReturnNotResponding);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HIDGetDeviceInfo(&device), kIOReturnNotResponding);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "HIDGetReport - Could not getReport. Error: -536870163.\n");
+  EXPECT_EQ(link.Ticks(), 25u);
+  EXPECT_EQ(link.Trace(), "ogggggc");  // report 4 is never asked for
+  EXPECT_EQ(device.report[0], 0xEE);
+  EXPECT_EQ(device.report[11], 0xEE);
+}
+
+TEST_F(HIDTransportTest, ASwitchThatRejectsReportFiveIsNeverAskedForReportFour) {
+  sw.RejectReport(5);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HIDGetDeviceInfo(&device), kIOReturnUnsupported);
+  testing::internal::GetCapturedStderr();
+  for (const auto& exchange : sw.Exchanges()) {
+    if (exchange.kind == SimulatedLink::Kind::kGetReport) {
+      EXPECT_EQ(exchange.id, 5u);
+    }
+  }
+  EXPECT_EQ(device.report[1], 0);
+}
+
+TEST_F(HIDTransportTest, AWriteFailingFiveTimesCostsFiftyTicksAndEndsWithoutALineEnd) {
+  sw.FailNextWrites(5, kIOReturnNotResponding);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HIDSetAutoScan(&device, true), kIOReturnNotResponding);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "HIDSetReport - Could not setReport; error: -536870163");
+  EXPECT_EQ(link.Ticks(), 50u);
+  EXPECT_EQ(link.Trace(), "osssssc");
+  EXPECT_FALSE(sw.AutoScanOn());
+}
+
+TEST_F(HIDTransportTest, AWriteThatSucceedsOnTheFifthAttemptIsASilentSuccess) {
+  sw.FailNextWrites(4, kIOReturnNotResponding);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HIDSetAutoScan(&device, true), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(link.Ticks(), 50u);
+  EXPECT_TRUE(sw.AutoScanOn());
+}
+
+TEST_F(HIDTransportTest, NothingToTalkToOrAFailedOpenSendsNothing) {
+  EXPECT_EQ(HIDGetDeviceInfo(nullptr), kIOReturnError);
+  DEVICE_DATA unopened{};
+  EXPECT_EQ(HIDSetBuzzer(&unopened, true), kIOReturnError);
+  EXPECT_EQ(link.Ticks(), 0u);
+
+  sw.FailNextOpens(2, kIOReturnExclusiveAccess);
+  EXPECT_EQ(HIDGetDeviceInfo(&device), kIOReturnExclusiveAccess);
+  EXPECT_EQ(HIDSetBuzzer(&device, false), kIOReturnExclusiveAccess);
+  EXPECT_EQ(link.Trace(), "oo");  // no exchange, no close
+  EXPECT_TRUE(sw.BuzzerOn());
+}
+
+}  // namespace
