@@ -1,1 +1,0 @@
-// Placeholder until this part of the platform lands.

@@ -1,0 +1,147 @@
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/FrontModel.h"
+#include "platform/Menus.h"
+#include "tests/toolbox/ToolboxFixture.h"
+
+namespace toolbox_test {
+namespace {
+
+using NibTest = ToolboxTest;
+
+TEST_F(NibTest, ThePreferencesWindowHoldsEveryControlOfTheTableWithItsKind) {
+  const WindowRef window = PreferencesWindow();
+  struct Expected {
+    const char* signature;
+    std::vector<SInt32> ids;
+    OSType kind;
+  };
+  const Expected table[] = {
+      {"HOTG", {1}, kControlKindGroupBox},
+      {"HOTG", {2, 3, 4, 5}, kControlKindEditText},
+      {"HOTG", {6, 7, 8, 9}, kControlKindStaticText},
+      {"OPTG", {10}, kControlKindGroupBox},
+      {"OPTG", {11, 12, 14, 16}, kControlKindCheckBox},
+      {"OPTG", {13, 15, 17, 18, 20}, kControlKindPopupButton},
+  };
+  for (const Expected& row : table) {
+    for (SInt32 id : row.ids) {
+      ControlKind kind{};
+      EXPECT_EQ(GetControlKind(Find(window, row.signature, id), &kind), noErr)
+          << row.signature << " " << id;
+      EXPECT_EQ(kind.kind, row.kind) << row.signature << " " << id;
+    }
+  }
+  // Captions have text; popups own a menu; OK and Cancel send their commands.
+  EXPECT_FALSE(plat::DescribeWindow(window)->controls[2].text.empty());
+  MenuRef menu = nullptr;
+  GetControlData(Find(window, "OPTG", 20), 0, kControlPopupButtonMenuHandleTag, 4, &menu, nullptr);
+  EXPECT_EQ(CountMenuItems(menu), 5);
+  ControlRef button = nullptr;
+  UInt32 command = 0;
+  GetWindowDefaultButton(window, &button);
+  GetControlCommandID(button, &command);
+  EXPECT_EQ(command, FourCC("ok  "));
+  GetWindowCancelButton(window, &button);
+  GetControlCommandID(button, &command);
+  EXPECT_EQ(command, FourCC("not!"));
+  EXPECT_FALSE(IsWindowVisible(window));
+}
+
+TEST_F(NibTest, TheMenuBarAndTheDockMenuSendTheApplicationsCommands) {
+  IBNibRef nib = nullptr;
+  ASSERT_EQ(CreateNibReference(CFSTR("main"), &nib), noErr);
+  EXPECT_EQ(SetMenuBarFromNib(nib, CFSTR("MenuBar")), noErr);
+  DisposeNibReference(nib);
+  for (const char* command : {"pref", "quit"}) {
+    EXPECT_EQ(GetIndMenuItemWithCommandID(nullptr, FourCCFromText(command), 1, nullptr, nullptr),
+              noErr)
+        << command;
+  }
+
+  ASSERT_EQ(CreateNibReference(CFSTR("USBMENUDOCK"), &nib), noErr);
+  MenuRef dock = nullptr;
+  ASSERT_EQ(CreateMenuFromNib(nib, CFSTR("DockMenu"), &dock), noErr);
+  DisposeNibReference(nib);
+  const char* ports[] = {"SPC1", "SPC2", "SPC3", "SPC4"};
+  for (MenuItemIndex item = 3; item <= 6; ++item) {
+    MenuCommand command = 0;
+    GetMenuItemCommandID(dock, item, &command);
+    EXPECT_EQ(command, FourCCFromText(ports[item - 3]));
+  }
+  EXPECT_EQ(GetIndMenuItemWithCommandID(dock, FourCC("Auto"), 1, nullptr, nullptr), noErr);
+  ReleaseMenu(dock);
+  EXPECT_EQ(plat::LiveNibReferences(), 0);
+}
+
+class BadNibTest : public NibTest {
+ protected:
+  void SetUp() override {
+    NibTest::SetUp();
+    folder =
+        std::filesystem::temp_directory_path() / ("tallowmere-nibs-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    plat::SetMainBundleResourcesDirectory(folder.string());
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(folder);
+    NibTest::TearDown();
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(folder / (name + ".nib")) << text;
+  }
+  // Opens the nib, creates the window "W" from it, and answers the status and stderr.
+  std::pair<OSStatus, std::string> OpenWindow(const char* nibName) {
+    testing::internal::CaptureStderr();
+    IBNibRef nib = nullptr;
+    const plat::CFHolder name(plat::MakeCFString(nibName));
+    OSStatus status = CreateNibReference(static_cast<CFStringRef>(name.get()), &nib);
+    if (status == noErr) {
+      WindowRef window = nullptr;
+      status = CreateWindowFromNib(nib, CFSTR("W"), &window);
+      DisposeNibReference(nib);
+    }
+    return {status, testing::internal::GetCapturedStderr()};
+  }
+  std::filesystem::path folder;
+};
+
+TEST_F(BadNibTest, AnUnusableNibOrAMissingObjectGivesItsStatusAndOneLineNamingTheFile) {
+  Write("malformed", "{\"windows\": {\"W\": ");
+  Write("kind", R"({"windows": {"W": {"frame": [0, 0, 10, 10],
+                   "controls": [{"kind": "slider", "frame": [0, 0, 5, 5]}]}}})");
+  Write("newline", R"({"windows": {"W": {"frame": [0, 0, 10, 10],
+                      "controls": [{"kind": "a\nb", "frame": [0, 0, 5, 5]}]}}})");
+  Write("range", R"({"windows": {"W": {"frame": [0, 0, 10, 40000]}}})");
+  Write("other", R"({"menus": {"W": {"items": []}}})");
+  Write("empty", "{}");
+  const struct {
+    const char* nib;
+    OSStatus status;
+    const char* says;
+  } cases[] = {
+      {"missing", kIBCarbonRuntimeCantFindNibFile, "missing.nib: no such nib"},
+      {"malformed", kIBCarbonRuntimeCantFindNibFile, "malformed.nib: not valid JSON"},
+      {"kind", kIBCarbonRuntimeCantFindNibFile,
+       "kind.nib: windows.W.controls[0].kind: unknown control kind \"slider\""},
+      {"newline", kIBCarbonRuntimeCantFindNibFile, "unknown control kind \"a\\x0Ab\""},
+      {"range", kIBCarbonRuntimeCantFindNibFile, "range.nib: windows.W.frame[3]: is outside"},
+      {"other", kIBCarbonRuntimeObjectNotOfRequestedType, "\"W\" is a menu, not a window"},
+      {"empty", kIBCarbonRuntimeCantFindObject, "empty.nib: no window named \"W\""},
+  };
+  for (const auto& bad : cases) {
+    const auto [status, stderrText] = OpenWindow(bad.nib);
+    EXPECT_EQ(status, bad.status) << bad.nib;
+    EXPECT_NE(stderrText.find(bad.says), std::string::npos) << stderrText;
+    EXPECT_EQ(std::count(stderrText.begin(), stderrText.end(), '\n'), 1) << stderrText;
+  }
+  EXPECT_EQ(plat::LiveNibReferences(), 0);
+  EXPECT_EQ(plat::LiveWindows(), 0);
+}
+
+}  // namespace
+}  // namespace toolbox_test
