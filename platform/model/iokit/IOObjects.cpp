@@ -92,22 +92,18 @@ long LiveIOObjects() {
   return liveReferences;
 }
 
-IORegistry& IORegistry::Shared() {
-  static IORegistry registry;
-  return registry;
+io_object_t HandleOf(const IOObject* object) {
+  auto known = HandlesByObject().find(object);
+  return known == HandlesByObject().end() ? 0 : known->second;
 }
 
-void IORegistry::Register(const std::shared_ptr<IOService>& service) {
-  services_.push_back(service);
-}
-
-void IORegistry::Terminate(const std::shared_ptr<IOService>& service) {
-  service->MarkTerminated();
-  std::erase(services_, service);
-}
-
-void IORegistry::Reset() {
-  services_.clear();
+void ResetIOObjects() {
+  // Objects may hold handles of others; let them all go before touching the tables again.
+  std::map<io_object_t, HandleEntry> dropped;
+  dropped.swap(Entries());
+  HandlesByObject().clear();
+  liveReferences = 0;
+  dropped.clear();
 }
 
 }  // namespace plat
@@ -156,18 +152,18 @@ Boolean IOObjectConformsTo(io_object_t object, const char* className) {
 }
 
 io_object_t IOIteratorNext(io_iterator_t iterator) {
-  auto found = plat::ObjectForHandleAs<plat::IOIteratorObject>(iterator);
+  auto found = plat::ObjectForHandleAs<plat::IOIteratorBase>(iterator);
   return found == nullptr ? 0 : plat::RetainHandle(found->Next());
 }
 
 void IOIteratorReset(io_iterator_t iterator) {
-  auto found = plat::ObjectForHandleAs<plat::IOIteratorObject>(iterator);
+  auto found = plat::ObjectForHandleAs<plat::IOIteratorBase>(iterator);
   if (found != nullptr)
     found->Reset();
 }
 
 Boolean IOIteratorIsValid(io_iterator_t iterator) {
-  return plat::ObjectForHandleAs<plat::IOIteratorObject>(iterator) != nullptr;
+  return plat::ObjectForHandleAs<plat::IOIteratorBase>(iterator) != nullptr;
 }
 
 kern_return_t IORegistryEntryGetParentEntry(io_registry_entry_t entry, const char* plane,
@@ -194,6 +190,8 @@ kern_return_t IORegistryEntryCreateCFProperties(io_registry_entry_t entry,
   auto service = plat::ObjectForHandleAs<plat::IOService>(entry);
   if (service == nullptr)
     return kIOReturnBadArgument;
+  if (auto fault = service->PropertiesFault())
+    return *fault;
   *properties = CFDictionaryCreateMutableCopy(allocator, 0, service->Properties());
   return *properties == nullptr ? kIOReturnNoMemory : KERN_SUCCESS;
 }

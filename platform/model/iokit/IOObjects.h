@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,22 +48,37 @@ class IOService final : public IOObject {
   bool IsTerminated() const { return terminated_; }
   void MarkTerminated() { terminated_ = true; }
 
+  // Makes reading the properties fail with `status` (0: the read succeeds but yields no
+  // dictionary), as a device whose descriptors cannot be read; nullopt reads them again.
+  void SetPropertiesFault(std::optional<IOReturn> status) { propertiesFault_ = status; }
+  std::optional<IOReturn> PropertiesFault() const { return propertiesFault_; }
+
  private:
   std::string className_;
   std::shared_ptr<IOService> parent_;
   CFMutableDictionaryRef properties_;
   PlugInFactory factory_;
   bool terminated_ = false;
+  std::optional<IOReturn> propertiesFault_;
 };
 
-class IOIteratorObject final : public IOObject {
+// What IOIteratorNext walks: a fixed list, or the services a matching notification has found.
+class IOIteratorBase : public IOObject {
+ public:
+  // The next object, or null at the end.
+  virtual std::shared_ptr<IOObject> Next() = 0;
+  virtual void Reset() = 0;
+};
+
+class IOIteratorObject final : public IOIteratorBase {
  public:
   explicit IOIteratorObject(std::vector<std::shared_ptr<IOObject>> items)
       : items_(std::move(items)) {}
   std::string ClassName() const override { return "IOIterator"; }
-  // The next object, or null at the end.
-  std::shared_ptr<IOObject> Next() { return next_ < items_.size() ? items_[next_++] : nullptr; }
-  void Reset() { next_ = 0; }
+  std::shared_ptr<IOObject> Next() override {
+    return next_ < items_.size() ? items_[next_++] : nullptr;
+  }
+  void Reset() override { next_ = 0; }
 
  private:
   std::vector<std::shared_ptr<IOObject>> items_;
@@ -79,22 +95,9 @@ std::shared_ptr<T> ObjectForHandleAs(io_object_t handle) {
 }
 // An iterator over `items`, with one reference for the caller.
 io_iterator_t MakeIteratorHandle(std::vector<std::shared_ptr<IOObject>> items);
-
-// The services that are attached now. Backends add a device's services when it is plugged in
-// and terminate them when it goes away.
-class IORegistry {
- public:
-  static IORegistry& Shared();
-
-  void Register(const std::shared_ptr<IOService>& service);
-  // Marks the service terminated and takes it out of the registry.
-  void Terminate(const std::shared_ptr<IOService>& service);
-  const std::vector<std::shared_ptr<IOService>>& Services() const { return services_; }
-  // Forgets every service, for the next test.
-  void Reset();
-
- private:
-  std::vector<std::shared_ptr<IOService>> services_;
-};
+// The handle `object` has while references to it are held, or 0; adds no reference.
+io_object_t HandleOf(const IOObject* object);
+// Forgets every handle and its references, for the next test.
+void ResetIOObjects();
 
 }  // namespace plat
