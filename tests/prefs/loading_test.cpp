@@ -1,0 +1,124 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/prefs/PreferencesFixture.h"
+
+namespace {
+
+using plat::sim::SwitchConfig;
+using Items = std::vector<std::string>;
+
+Items Numbers(int first, int last, int step = 1) {
+  Items items;
+  for (int n = first; n <= last; n += step)
+    items.push_back(std::to_string(n));
+  return items;
+}
+
+class EverySwitchTest : public PreferencesTest,
+                        public ::testing::WithParamInterface<SwitchConfig> {};
+using PreferencesLoadingTest = PreferencesTest;
+
+TEST_P(EverySwitchTest, ShowsExactlyWhatTheSwitchOffers) {
+  Plug(GetParam());
+  const int ports = GetParam().ports;
+  const bool hid = GetParam().generation == 2;
+  Open();
+  EXPECT_TRUE(View(kHotKeyGroupID).shown);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(View(kHotKeyIDs[i]).shown && View(kPCKeyIDs[i]).shown, i < ports) << i;
+    EXPECT_EQ(View(kHotKeyIDs[i]).text, std::to_string(i + 1));
+  }
+  EXPECT_TRUE(View(kOptionGroupId).usable);
+  EXPECT_EQ(View(kBuzzerID).value, 1);
+  EXPECT_EQ(View(kAudioPortNumberID).popupItems, Numbers(1, ports));
+  EXPECT_FALSE(View(kAudioPortNumberID).usable);  // the audio follows the active port
+  EXPECT_EQ(View(kFixHUBPortIDs[1]).shown, hid);
+  EXPECT_EQ(View(kHUBPortNumberIDs[1]).popupItems, Numbers(1, hid ? ports : 4));
+  EXPECT_EQ(View(kAutoScanPeriodID).popupItems, hid ? Numbers(5, 100, 5) : Numbers(10, 60, 5));
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "10");  // the switch scans every 10 seconds
+  EXPECT_EQ(View(kUniversalHotKeyID).shown, hid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Preferences, EverySwitchTest,
+                         ::testing::Values(SwitchConfig{.generation = 1, .ports = 2},
+                                           SwitchConfig{.generation = 1, .ports = 4},
+                                           SwitchConfig{.generation = 2, .ports = 2},
+                                           SwitchConfig{.generation = 2, .ports = 3},
+                                           SwitchConfig{.generation = 2, .ports = 4}));
+
+TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInactive) {
+  plat::sim::Capabilities offers;
+  offers.buzzer = offers.audioFixable = offers.hub[1] = false;
+  Plug({.generation = 2, .capabilities = offers});
+  const UInt8 esc[8] = {4, 0x91, 0x29}, longest[8] = {4, 0x87, 100};
+  link->simulated->ExecuteCommandReport(esc, 8);
+  link->simulated->ExecuteCommandReport(longest, 8);
+  Open();
+  EXPECT_FALSE(View(kBuzzerID).shown);
+  EXPECT_TRUE(View(kFixAudioPortID).shown);
+  EXPECT_FALSE(View(kFixAudioPortID).active || View(kAudioPortNumberID).active);
+  EXPECT_TRUE(View(kFixHUBPortIDs[0]).shown);
+  EXPECT_FALSE(View(kFixHUBPortIDs[1]).shown || View(kHUBPortNumberIDs[1]).shown);
+  EXPECT_EQ(Selected(kUniversalHotKeyID), "Esc");
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "100");
+  pOurWindow->CloseDialog();
+  KVMSwitch.info.universalHotKey = 0x04;  // a key outside the list selects nothing
+  pOurWindow->InitSettings();
+  EXPECT_EQ(View(kUniversalHotKeyID).value, 0);
+}
+
+TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
+  const long handlers = plat::LiveEventHandlers();
+  Open();
+  EXPECT_FALSE(View(kHotKeyGroupID).shown);
+  EXPECT_FALSE(View(kOptionGroupId).enabled);
+  EXPECT_EQ(plat::LiveEventHandlers(), handlers + 4 + 1);  // the fields' and the window's
+  TypeInto(2, 0x61);
+  EXPECT_EQ(View(kHotKeyIDs[2]).text, "F6");
+  Open();  // open already: nothing is loaded again
+  EXPECT_EQ(plat::LiveEventHandlers(), handlers + 4 + 1);
+  EXPECT_EQ(View(kHotKeyIDs[2]).text, "F6");
+}
+
+// Points the bundle at a copy of its nib "main" with each edit {from, to} made (the fixture goes
+// back to the bundle).
+void EditMainNib(const std::filesystem::path& folder, const std::vector<Items>& edits) {
+  std::stringstream text;
+  text << std::ifstream(std::filesystem::path(plat::MainBundleResourcesDirectory()) / "main.nib")
+              .rdbuf();
+  std::string nib = text.str();
+  for (const Items& edit : edits) {
+    ASSERT_NE(nib.find(edit[0]), std::string::npos) << edit[0];
+    nib.replace(nib.find(edit[0]), edit[0].size(), edit[1]);
+  }
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "main.nib") << nib;
+  plat::SetMainBundleResourcesDirectory(folder.string());
+}
+
+TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeftAlone) {
+  Plug({.generation = 2});
+  EditMainNib(cwd.path / "without", {{"\"Preferences\": {", "\"Other\": {"}});
+  testing::internal::CaptureStderr();
+  Open();
+  testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(Window());
+  EXPECT_TRUE(link->simulated->Exchanges().empty());
+  delete pOurWindow;
+
+  plat::SetMainBundleResourcesDirectory("");
+  EditMainNib(cwd.path / "lacking",
+              {{"\"HOTG\", \"id\": 3,", "\"HOTG\", \"id\": 33,"}, {"\"id\": 11,", "\"id\": 31,"}});
+  const long handlers = plat::LiveEventHandlers();
+  Open();
+  EXPECT_EQ(plat::LiveEventHandlers(), handlers + 3 + 1);
+  EXPECT_EQ(View(kHotKeyIDs[3]).text, "4");  // loading went on past the missing field
+  EXPECT_EQ(Selected(kUniversalHotKeyID), "Scroll Lock");
+  Sent();
+  Press("OK");  // the missing buzzer box is not taken for an unchecked one
+  EXPECT_TRUE(Sent().empty());
+}
+
+}  // namespace
