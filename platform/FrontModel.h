@@ -92,6 +92,20 @@ std::optional<MenuView> DescribeMenu(MenuRef menu);
 std::vector<MenuView> MenuBarMenus();
 std::optional<MenuView> DockMenu();
 
+// The front the program is linked with (the console, the desktop). The application event loop
+// starts it each time the loop runs, so that it shows what the model holds and feeds the run loop
+// what a person does, and stops it when the loop returns.
+class Front {
+ public:
+  virtual ~Front() = default;
+  virtual void Start() = 0;
+  virtual void Stop() = 0;
+};
+// Installs the front (null: none). Only the pointer is kept, so a front linked into a program can
+// install itself while the program's static objects are made, before main runs.
+void InstallFront(Front* front);
+Front* InstalledFront();
+
 // The main screen, on which windows are centred.
 Rect MainScreenBounds();
 void SetMainScreenBounds(const Rect& bounds);

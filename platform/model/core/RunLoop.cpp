@@ -9,8 +9,10 @@
 namespace plat {
 
 RunLoop& RunLoop::Main() {
-  static RunLoop loop;
-  return loop;
+  // Never destroyed: objects that live until the process exits (a simulated switch scanning its
+  // ports, say) still remove their timers from it as they go.
+  static RunLoop* const loop = new RunLoop;
+  return *loop;
 }
 
 RunLoop::Id RunLoop::AddTimer(Nanos firstFire, Nanos interval, Callback callback) {

@@ -23,6 +23,7 @@ std::uint64_t nextOrder = 0;
 
 bool quitRequested = false;
 int loopDepth = 0;
+plat::Front* installedFront = nullptr;
 
 std::vector<QueuedEvent>::iterator Find(EventRef event) {
   return std::find_if(queued.begin(), queued.end(),
@@ -90,8 +91,16 @@ Boolean IsEventInQueue(EventQueueRef queue, EventRef event) {
 
 void RunApplicationEventLoop() {
   if (!quitRequested) {
+    // The front comes up with the outermost loop only.
+    plat::Front* const front = loopDepth == 0 ? installedFront : nullptr;
     ++loopDepth;
-    plat::RunLoop::Main().RunUntil(plat::kForever);
+    if (front != nullptr)
+      front->Start();
+    // A front may quit at once (nothing to read).
+    if (!quitRequested)
+      plat::RunLoop::Main().RunUntil(plat::kForever);
+    if (front != nullptr)
+      front->Stop();
     --loopDepth;
   }
   quitRequested = false;
@@ -102,6 +111,15 @@ void QuitApplicationEventLoop() {
   if (loopDepth > 0)
     plat::RunLoop::Main().Stop();
 }
+
+namespace plat {
+void InstallFront(Front* front) {
+  installedFront = front;
+}
+Front* InstalledFront() {
+  return installedFront;
+}
+}  // namespace plat
 
 namespace plat::toolbox {
 void ResetEventQueue() {

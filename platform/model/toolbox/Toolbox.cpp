@@ -1,6 +1,7 @@
 // What the parts of the toolbox model share: handle numbers, observers, resetting.
 #include <map>
 
+#include "platform/Processes.h"
 #include "platform/model/toolbox/ToolboxModel.h"
 
 namespace plat::toolbox {
@@ -62,6 +63,7 @@ void ResetToolbox() {
   toolbox::DisposeAllWindows();
   toolbox::ReleaseAllMenus();
   toolbox::ResetEventQueue();
+  ResetProcesses();
 }
 
 }  // namespace plat
