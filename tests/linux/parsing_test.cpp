@@ -1,0 +1,93 @@
+// Uevent text, HID_ID and HID_UNIQ, and report descriptors as the registry reads them.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/linux/ReportDescriptor.h"
+#include "platform/linux/Uevent.h"
+
+using namespace plat::linux_dev;
+
+TEST(Uevent, ReadsHidIdentityAndSerialNumber) {
+  const auto values = ParseUevent(
+      "DRIVER=hid-generic\nHID_ID=0003:000010D5:000055FF\nHID_NAME=Velbrook KVM\n"
+      "garbage line\n=novalue\nHID_UNIQ=V1-0042\n");
+  ASSERT_EQ(values.count("HID_ID"), 1u);
+  EXPECT_EQ(values.count(""), 0u);
+  const auto id = ParseHidId(values.at("HID_ID"));
+  ASSERT_TRUE(id);
+  EXPECT_EQ(id->bus, 3u);
+  EXPECT_EQ(id->vendor, 0x10D5u);
+  EXPECT_EQ(id->product, 0x55FFu);
+  EXPECT_EQ(SerialNumberFromUniq(values), "V1-0042");
+}
+
+TEST(Uevent, EmptyOrMissingUniqIsNoSerialNumber) {
+  EXPECT_FALSE(SerialNumberFromUniq(ParseUevent("HID_UNIQ=\nHID_ID=0003:1:2")));
+  EXPECT_FALSE(SerialNumberFromUniq(ParseUevent("HID_ID=0003:1:2")));
+}
+
+TEST(Uevent, RejectsMalformedHidIds) {
+  for (const char* text :
+       {"", "0003:000010D5", "0003:000010D5:000055FF:1", "0003::000055FF", "0003:0001FFFF:00000001",
+        "0003:10D5:55FG", "0003:+10D5:55FF", "000000003:10D5:55FF"}) {
+    EXPECT_FALSE(ParseHidId(text)) << text;
+  }
+}
+
+namespace {
+
+// Report 4 (7 data bytes) and report 5 (3 data bytes), both feature, as a switch describes them.
+const std::vector<std::uint8_t> kSwitchDescriptor = {
+    0x06, 0x00, 0xFF,        // Usage Page (vendor)
+    0x09, 0x01,              // Usage
+    0xA1, 0x01,              // Collection (application)
+    0x85, 0x04,              //   Report ID 4
+    0x75, 0x08,              //   Report Size 8
+    0x95, 0x07,              //   Report Count 7
+    0x09, 0x02, 0xB1, 0x02,  // Usage, Feature
+    0x85, 0x05,              //   Report ID 5
+    0x95, 0x03,              //   Report Count 3
+    0x09, 0x03, 0xB1, 0x02,  // Usage, Feature
+    0x95, 0x40, 0x81, 0x02,  //   a 64-byte input report does not count
+    0xC0};
+
+}  // namespace
+
+TEST(ReportDescriptor, LargestFeatureReportIncludesTheIdByte) {
+  EXPECT_EQ(MaxFeatureReportSize(kSwitchDescriptor), 8u);
+  // Feature items of one ID add up; bits round up to bytes.
+  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x85, 0x02, 0x75, 0x01, 0x95, 0x03, 0xB1,
+                                                           0x02, 0x95, 0x0A, 0xB1, 0x02}),
+            3u);
+}
+
+TEST(ReportDescriptor, UnnumberedReportsHaveNoIdByte) {
+  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x75, 0x08, 0x95, 0x08, 0xB1, 0x02}),
+            8u);
+  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x75, 0x08, 0x95, 0x08, 0x81, 0x02}),
+            0u);
+  EXPECT_EQ(MaxFeatureReportSize({}), 0u);
+}
+
+TEST(ReportDescriptor, LongItemsAndPushPopAreFollowed) {
+  const std::vector<std::uint8_t> descriptor = {
+      0xFE, 0x03, 0x10, 0xB1, 0x95, 0xFF,  // long item whose data looks like items
+      0x75, 0x08, 0x95, 0x04,              // 4 bytes
+      0xA4,                                // Push
+      0x97, 0x10, 0x00, 0x00, 0x00,        // Report Count 16 (4-byte item)
+      0xB4,                                // Pop: back to 4
+      0xB1, 0x02};
+  EXPECT_EQ(MaxFeatureReportSize(descriptor), 4u);
+}
+
+TEST(ReportDescriptor, MalformedDescriptorsAreErrors) {
+  std::vector<std::uint8_t> truncated(kSwitchDescriptor.begin(), kSwitchDescriptor.begin() + 2);
+  EXPECT_FALSE(MaxFeatureReportSize(truncated));  // Usage Page cut short
+  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xFE, 0x05, 0x00, 0x01}));
+  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xFE, 0x05}));
+  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xB4}));  // Pop without Push
+  // Sizes beyond any real report.
+  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97,
+                                                              0xFF, 0xFF, 0xFF, 0xFF, 0xB1, 0x02}));
+}
