@@ -54,6 +54,16 @@ std::vector<std::pair<int, int>> MatchedPairs() {
   return matched;
 }
 
+// A backend that starts on the program's first search, reading the tree given here.
+ServiceTree* startingTree = nullptr;
+int starts = 0;
+void StartFromTree() {
+  ++starts;
+  startingTree->AddPresentDevices();
+}
+
+void IgnoreArrivals(void*, io_iterator_t) {}
+
 class ServiceTreeTest : public ::testing::Test {
  protected:
   void TearDown() override { IORegistry::Shared().Reset(); }
@@ -127,4 +137,29 @@ TEST_F(ServiceTreeTest, HidrawThatComesAndGoesLeavesTheUsbDevice) {
   EXPECT_TRUE(second->IsTerminated());
   EXPECT_EQ(tree.HidService(hidraw), nullptr);
   EXPECT_TRUE(IORegistry::Shared().Services().empty());
+}
+
+TEST_F(ServiceTreeTest, BackendStartsOnceAtTheFirstSearchBeforeItMatches) {
+  sysfs.AddUsbHid({0x10D5, 0x55FF, "", kVersion2Descriptor});
+  ServiceTree tree(sysfs.Root());
+  startingTree = &tree;
+  starts = 0;
+  IORegistry::SetBackendStart(&StartFromTree);
+  EXPECT_TRUE(IORegistry::Shared().Services().empty());
+
+  // The first-match notification that starts it already finds the switch plugged in.
+  IONotificationPortRef port = IONotificationPortCreate(kIOMasterPortDefault);
+  CFMutableDictionaryRef matching = IOServiceMatching("IOHIDDevice");
+  io_iterator_t arrivals = 0;
+  ASSERT_EQ(IOServiceAddMatchingNotification(port, kIOFirstMatchNotification, matching,
+                                             IgnoreArrivals, nullptr, &arrivals),
+            0);
+  io_object_t present = IOIteratorNext(arrivals);
+  EXPECT_NE(present, 0u);
+  IOObjectRelease(present);
+  IOObjectRelease(arrivals);
+  IONotificationPortDestroy(port);
+
+  EXPECT_EQ(MatchedPairs(), (std::vector<std::pair<int, int>>{{0x10D5, 0x55FF}}));
+  EXPECT_EQ(starts, 1);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/model/iokit/Notifications.h"
 
@@ -18,6 +19,10 @@ int LevelsBelow(const IOService* service, const IOService* ancestor) {
   }
   return -1;
 }
+
+// Constant-initialised, so a backend may install its start from any static initialiser.
+using BackendStart = void (*)();
+constinit BackendStart pendingBackendStart = nullptr;
 
 struct MatchCheck {
   const IOService* service;
@@ -43,6 +48,16 @@ void CheckEntry(const void* key, const void* value, void* context) {
 IORegistry& IORegistry::Shared() {
   static IORegistry registry;
   return registry;
+}
+
+void IORegistry::SetBackendStart(void (*start)()) {
+  pendingBackendStart = start;
+}
+
+void IORegistry::StartBackend() {
+  // Taken before it runs: the start registers services, which must not start it again.
+  if (auto start = std::exchange(pendingBackendStart, nullptr))
+    start();
 }
 
 void IORegistry::Register(const std::shared_ptr<IOService>& service) {

@@ -22,6 +22,14 @@ class IORegistry {
  public:
   static IORegistry& Shared();
 
+  // A backend that looks for its devices only once the program does: it installs its start here
+  // (a plain pointer, safe to set before main), and the registry runs it once, at the first
+  // search or first-match notification, so the devices present are registered before anything
+  // is matched against them.
+  static void SetBackendStart(void (*start)());
+  // Runs the installed start if it has not run yet.
+  static void StartBackend();
+
   // Attaches `service` (once); the first-match notifications it matches learn of it.
   void Register(const std::shared_ptr<IOService>& service);
   // Takes `service` and every attached service below it out of the registry, the lowest first;

@@ -127,6 +127,7 @@ kern_return_t IOServiceAddMatchingNotification(IONotificationPortRef notifyPort,
     CFRelease(matching);
     return kIOReturnUnsupported;
   }
+  plat::IORegistry::StartBackend();
   std::vector<std::shared_ptr<plat::IOService>> present;
   for (const auto& service : registry.Services()) {
     if (plat::IORegistry::Matches(*service, matching))

@@ -54,6 +54,7 @@ kern_return_t IOServiceGetMatchingServices(mach_port_t, CFDictionaryRef matching
   plat::CFHolder consumed(matching);
   if (existing == nullptr)
     return kIOReturnBadArgument;
+  plat::IORegistry::StartBackend();
   *existing = plat::MakeIteratorHandle(plat::IORegistry::Shared().MatchingServices(matching));
   return KERN_SUCCESS;
 }
