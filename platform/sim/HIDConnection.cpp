@@ -22,12 +22,7 @@ IOReturn HIDConnection::Open(IOOptionBits) {
 }
 
 IOReturn HIDConnection::Close() {
-  auto simulated = switch_.lock();
-  const IOReturn status = open_ ? kIOReturnSuccess : kIOReturnNotOpen;
-  open_ = false;
-  if (simulated != nullptr)
-    simulated->Record(Exchange(Exchange::Kind::kHIDClose, 0, -1, {}, status));
-  return status;
+  return CloseConnection(switch_.lock(), open_, Exchange(Exchange::Kind::kHIDClose));
 }
 
 IOReturn HIDConnection::GetReport(IOHIDReportType type, UInt32 reportID, UInt8* buffer,

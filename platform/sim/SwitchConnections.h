@@ -11,6 +11,17 @@
 
 namespace plat::sim {
 
+// Closes a connection and records it with the switch, when the switch is still there: closing a
+// connection that is not open answers kIOReturnNotOpen.
+inline IOReturn CloseConnection(const std::shared_ptr<SimulatedSwitch>& simulated, bool& open,
+                                Exchange exchange) {
+  exchange.status = open ? kIOReturnSuccess : kIOReturnNotOpen;
+  open = false;
+  if (simulated != nullptr)
+    simulated->Record(exchange);
+  return exchange.status;
+}
+
 class HIDConnection final : public HIDDeviceBackend {
  public:
   explicit HIDConnection(std::weak_ptr<SimulatedSwitch> simulated)

@@ -54,6 +54,23 @@ std::vector<UInt8> DeviceDescriptor(const SimulatedSwitch& simulated, UInt8 seri
           simulated.ConfigurationCount()};
 }
 
+// Opens a connection that one user at a time may hold, as the switch's USB device and each of
+// its interfaces are, and records it with the switch.
+IOReturn OpenExclusively(SimulatedSwitch& simulated, bool& open, Exchange exchange,
+                         Operation operation) {
+  if (!simulated.IsConnected()) {
+    exchange.status = kIOReturnNoDevice;
+  } else if (open) {
+    exchange.status = kIOReturnExclusiveAccess;
+  } else if (auto fault = simulated.TakeFault(operation)) {
+    exchange.status = *fault;
+  } else {
+    open = true;
+  }
+  simulated.Record(exchange);
+  return exchange.status;
+}
+
 bool Matches(UInt16 wanted, UInt8 value) {
   return wanted == kIOUSBFindInterfaceDontCare || wanted == value;
 }
@@ -64,28 +81,12 @@ IOReturn USBDeviceConnection::Open() {
   auto simulated = switch_.lock();
   if (simulated == nullptr)
     return kIOReturnNoDevice;
-  Exchange exchange{Exchange::Kind::kUSBDeviceOpen};
-  if (!simulated->IsConnected()) {
-    exchange.status = kIOReturnNoDevice;
-  } else if (open_) {
-    exchange.status = kIOReturnExclusiveAccess;
-  } else if (auto fault = simulated->TakeFault(Operation::kUSBDeviceOpen)) {
-    exchange.status = *fault;
-  } else {
-    open_ = true;
-  }
-  simulated->Record(exchange);
-  return exchange.status;
+  return OpenExclusively(*simulated, open_, Exchange(Exchange::Kind::kUSBDeviceOpen),
+                         Operation::kUSBDeviceOpen);
 }
 
 IOReturn USBDeviceConnection::Close() {
-  auto simulated = switch_.lock();
-  const IOReturn status = open_ ? kIOReturnSuccess : kIOReturnNotOpen;
-  open_ = false;
-  if (simulated != nullptr) {
-    simulated->Record(Exchange(Exchange::Kind::kUSBDeviceClose, 0, -1, {}, status));
-  }
-  return status;
+  return CloseConnection(switch_.lock(), open_, Exchange(Exchange::Kind::kUSBDeviceClose));
 }
 
 IOReturn USBDeviceConnection::GetVendor(UInt16* vendor) {
@@ -238,29 +239,14 @@ IOReturn USBInterfaceConnection::Open() {
   auto simulated = switch_.lock();
   if (simulated == nullptr)
     return kIOReturnNoDevice;
-  Exchange exchange{Exchange::Kind::kInterfaceOpen, 0, static_cast<int>(index_)};
-  if (!simulated->IsConnected()) {
-    exchange.status = kIOReturnNoDevice;
-  } else if (open_) {
-    exchange.status = kIOReturnExclusiveAccess;
-  } else if (auto fault = simulated->TakeFault(Operation::kInterfaceOpen)) {
-    exchange.status = *fault;
-  } else {
-    open_ = true;
-  }
-  simulated->Record(exchange);
-  return exchange.status;
+  return OpenExclusively(*simulated, open_,
+                         Exchange(Exchange::Kind::kInterfaceOpen, 0, static_cast<int>(index_)),
+                         Operation::kInterfaceOpen);
 }
 
 IOReturn USBInterfaceConnection::Close() {
-  auto simulated = switch_.lock();
-  const IOReturn status = open_ ? kIOReturnSuccess : kIOReturnNotOpen;
-  open_ = false;
-  if (simulated != nullptr) {
-    simulated->Record(
-        Exchange(Exchange::Kind::kInterfaceClose, 0, static_cast<int>(index_), {}, status));
-  }
-  return status;
+  return CloseConnection(switch_.lock(), open_,
+                         Exchange(Exchange::Kind::kInterfaceClose, 0, static_cast<int>(index_)));
 }
 
 IOReturn USBInterfaceConnection::GetNumEndpoints(UInt8* count) {
