@@ -31,3 +31,19 @@ TEST(HidrawConnection, FailedOpenAndIoctlsAreFailures) {
   EXPECT_EQ(connection.Close(), kIOReturnSuccess);
   EXPECT_EQ(connection.Close(), kIOReturnNotOpen);
 }
+
+#include "platform/linux/ErrnoStatus.h"
+
+TEST(HidrawConnection, NoAccessIsToldOncePerNodeWithHowToGrantIt) {
+  testing::internal::CaptureStderr();
+  plat::linux_dev::ReportNoAccess("/dev/hidraw7", 0x10D5, 0x5501);
+  plat::linux_dev::ReportNoAccess("/dev/hidraw7", 0x10D5, 0x5501);
+  plat::linux_dev::ReportNoAccess("/dev/bus/usb/001/004", 0x10D5, 0x000D);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tallowmere: no permission to open /dev/hidraw7 (switch 10D5:5501); install the udev "
+            "rule with 'sudo cmake --install <build folder>', then unplug and replug the switch\n"
+            "tallowmere: no permission to open /dev/bus/usb/001/004 (switch 10D5:000D); install "
+            "the udev rule with 'sudo cmake --install <build folder>', then unplug and replug the "
+            "switch\n");
+  EXPECT_EQ(plat::linux_dev::StatusFromErrno(EACCES), kIOReturnNotPrivileged);
+}
