@@ -9,6 +9,14 @@ constexpr PropertyCreator kPropertyCreator = FourCC("hifr");
 constexpr PropertyTag kPropertyTag = FourCC("twin");
 // Signature of the option controls whose clicks reach HandleItemHit.
 constexpr OSType kItemHitSignature = FourCC("OPTG");
+// Applies `operation` to a control found by its ID: errUnknownControl when there is none.
+OSStatus ApplyToControl(ControlRef control, void (*operation)(ControlRef)) {
+  if (!control)
+    return errUnknownControl;
+  operation(control);
+  return noErr;
+}
+
 }  // namespace
 
 const EventTypeSpec TWindow::kEvents[12] = {
@@ -291,11 +299,7 @@ ControlRef TWindow::GetView(OSType signature, SInt32 id) {
 }
 
 OSStatus TWindow::EnableView(const ControlID& id) {
-  const ControlRef control = GetView(id);
-  if (!control)
-    return errUnknownControl;
-  EnableControl(control);
-  return noErr;
+  return ApplyToControl(GetView(id), [](ControlRef control) { EnableControl(control); });
 }
 
 OSStatus TWindow::EnableView(OSType signature, SInt32 id) {
@@ -303,11 +307,7 @@ OSStatus TWindow::EnableView(OSType signature, SInt32 id) {
 }
 
 OSStatus TWindow::DisableView(const ControlID& id) {
-  const ControlRef control = GetView(id);
-  if (!control)
-    return errUnknownControl;
-  DisableControl(control);
-  return noErr;
+  return ApplyToControl(GetView(id), [](ControlRef control) { DisableControl(control); });
 }
 
 OSStatus TWindow::DisableView(OSType signature, SInt32 id) {
@@ -315,11 +315,7 @@ OSStatus TWindow::DisableView(OSType signature, SInt32 id) {
 }
 
 OSStatus TWindow::ShowView(const ControlID& id) {
-  const ControlRef control = GetView(id);
-  if (!control)
-    return errUnknownControl;
-  ShowControl(control);
-  return noErr;
+  return ApplyToControl(GetView(id), [](ControlRef control) { ShowControl(control); });
 }
 
 OSStatus TWindow::ShowView(OSType signature, SInt32 id) {
@@ -327,11 +323,7 @@ OSStatus TWindow::ShowView(OSType signature, SInt32 id) {
 }
 
 OSStatus TWindow::HideView(const ControlID& id) {
-  const ControlRef control = GetView(id);
-  if (!control)
-    return errUnknownControl;
-  HideControl(control);
-  return noErr;
+  return ApplyToControl(GetView(id), [](ControlRef control) { HideControl(control); });
 }
 
 OSStatus TWindow::HideView(OSType signature, SInt32 id) {
