@@ -288,7 +288,7 @@ long LiveEventHandlers();
 // The attributes an event was created with.
 EventAttributes EventAttributesOf(EventRef event);
 // Back to a fresh toolbox for the next test: disposes of every window, menu and queued event,
-// clears the menu bar, the Dock menu and any pending quit, and detaches every handler (handlers
-// still owned by someone stay valid for their RemoveEventHandler).
+// clears the menu bar, the Dock menu, the hot keys and any pending quit, and detaches every
+// handler (handlers still owned by someone stay valid for their RemoveEventHandler).
 void ResetToolbox();
 }  // namespace plat

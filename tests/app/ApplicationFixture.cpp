@@ -53,7 +53,6 @@ void ApplicationTest::Fresh() {
   }
   plat::InstallFront(nullptr);
   plat::ResetToolbox();
-  plat::ResetHotKeys();
   ResetSystemAndPlatform();
   DeleteSwitchRegion();
 }

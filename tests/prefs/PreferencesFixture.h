@@ -40,7 +40,6 @@ class PreferencesTest : public ::testing::Test {
   }
   static void Fresh() {
     plat::ResetToolbox();
-    plat::ResetHotKeys();
     plat::SetMainBundleResourcesDirectory("");
   }
   // The switch as discovery leaves it in the switch record: open, of its link kind.

@@ -1,6 +1,7 @@
 // What the parts of the toolbox model share: handle numbers, observers, resetting.
 #include <map>
 
+#include "platform/HotKeys.h"
 #include "platform/Processes.h"
 #include "platform/model/toolbox/ToolboxModel.h"
 
@@ -64,6 +65,7 @@ void ResetToolbox() {
   toolbox::ReleaseAllMenus();
   toolbox::ResetEventQueue();
   ResetProcesses();
+  ResetHotKeys();
 }
 
 }  // namespace plat
