@@ -16,3 +16,7 @@ cmake -G Ninja -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS
   -DCMAKE_CXX_COMPILER=clang++ -DTALLOWMERE_SANITIZE=ON -DTALLOWMERE_FUZZ=ON
 cmake --build build/sanitize
 ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+# The proof on a real kernel: tallowmere against emulated switches inside a virtual machine
+# (tests/vm), with the programs of the optimised build. Says SKIPPED where qemu cannot run.
+TALLOWMERE_VM_BUILD=build/release tests/vm/run.sh

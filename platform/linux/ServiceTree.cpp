@@ -42,6 +42,13 @@ void ServiceTree::HidrawRemoved(const fs::path& syspath) {
     return;
   const auto service = found->second;
   hidraw_.erase(found);
+  // A stand-in transport leaves with its device, and takes the device's service with it.
+  if (const auto transport = transports_.find(syspath); transport != transports_.end()) {
+    const auto top = transport->second;
+    transports_.erase(transport);
+    IORegistry::Shared().Terminate(top);
+    return;
+  }
   IORegistry::Shared().Terminate(service);
 }
 
@@ -96,11 +103,20 @@ std::shared_ptr<IOService> ServiceTree::InterfaceService(
   return service;
 }
 
+std::shared_ptr<IOService> ServiceTree::StandInParent(const HidrawInfo& info) {
+  auto transport = std::make_shared<IOService>("IOHIDTransport");
+  transport->SetNumberProperty("idVendor", static_cast<long>(info.identity.vendor));
+  transport->SetNumberProperty("idProduct", static_cast<long>(info.identity.product));
+  auto interface = std::make_shared<IOService>("IOHIDInterface", transport);
+  transports_[info.syspath] = transport;
+  IORegistry::Shared().Register(transport);
+  IORegistry::Shared().Register(interface);
+  return interface;
+}
+
 void ServiceTree::Add(const HidrawInfo& info) {
-  std::shared_ptr<IOService> parent;
-  if (info.usb) {
-    parent = InterfaceService(info, UsbDeviceService(*info.usb));
-  }
+  const std::shared_ptr<IOService> parent =
+      info.usb ? InterfaceService(info, UsbDeviceService(*info.usb)) : StandInParent(info);
   auto service = std::make_shared<IOService>("IOHIDDevice", parent);
   service->SetNumberProperty("VendorID", static_cast<long>(info.identity.vendor));
   service->SetNumberProperty("ProductID", static_cast<long>(info.identity.product));

@@ -1,7 +1,10 @@
 // The registry's services for the devices sysfs shows: for each hidraw device an "IOHIDDevice"
 // service below an "IOUSBInterface" service below the "IOUSBDevice" service of its USB device,
-// each able to make the plug-in of its device interface. Knows nothing of udev: the monitor (or a
-// test) says which devices came and went.
+// each able to make the plug-in of its device interface. A HID device that no USB device carries
+// (one made through /dev/uhid, for instance) hangs two levels below stand-ins, an
+// "IOHIDTransport" above an "IOHIDInterface", that carry its vendor and product ids: discovery
+// walks two levels up from every HID device, whatever carries it. Knows nothing of udev: the
+// monitor (or a test) says which devices came and went.
 #pragma once
 
 #include <filesystem>
@@ -35,6 +38,7 @@ class ServiceTree {
  private:
   void Add(const HidrawInfo& info);
   std::shared_ptr<IOService> UsbDeviceService(const UsbDeviceInfo& usb);
+  std::shared_ptr<IOService> StandInParent(const HidrawInfo& info);
   std::shared_ptr<IOService> InterfaceService(const HidrawInfo& info,
                                               const std::shared_ptr<IOService>& usbDevice);
 
@@ -42,6 +46,8 @@ class ServiceTree {
   std::map<std::filesystem::path, std::shared_ptr<IOService>> usbDevices_;
   std::map<std::filesystem::path, std::shared_ptr<IOService>> interfaces_;
   std::map<std::filesystem::path, std::shared_ptr<IOService>> hidraw_;
+  // The stand-in transports of HID devices that are not on USB, by hidraw syspath.
+  std::map<std::filesystem::path, std::shared_ptr<IOService>> transports_;
 };
 
 }  // namespace plat::linux_dev

@@ -27,6 +27,14 @@ FakeSysfs::~FakeSysfs() {
 }
 
 fs::path FakeSysfs::AddUsbHid(const Device& device) {
+  return AddHid(device, true);
+}
+
+fs::path FakeSysfs::AddVirtualHid(const Device& device) {
+  return AddHid(device, false);
+}
+
+fs::path FakeSysfs::AddHid(const Device& device, bool onUsb) {
   const int n = next_++;
   char ids[64];
   std::snprintf(ids, sizeof ids, "%04x", device.vendor);
@@ -39,14 +47,17 @@ fs::path FakeSysfs::AddUsbHid(const Device& device) {
   const fs::path usb =
       root_ / "sys/devices/pci0000:00/0000:00:14.0/usb1" / ("1-" + std::to_string(n + 1));
   const fs::path interface = usb / ("1-" + std::to_string(n + 1) + ":1.0");
-  const fs::path hid = interface / hidName;
+  const fs::path hid =
+      onUsb ? interface / hidName : root_ / "sys/devices/virtual/misc/uhid" / hidName;
   const fs::path hidraw = hid / "hidraw" / ("hidraw" + std::to_string(n));
   fs::create_directories(hidraw);
-  Write(usb / "idVendor", vendor + "\n");
-  Write(usb / "idProduct", product + "\n");
-  Write(usb / "uevent",
-        "DEVTYPE=usb_device\nDEVNAME=bus/usb/001/00" + std::to_string(n + 2) + "\n");
-  Write(interface / "bInterfaceNumber", "00\n");
+  if (onUsb) {
+    Write(usb / "idVendor", vendor + "\n");
+    Write(usb / "idProduct", product + "\n");
+    Write(usb / "uevent",
+          "DEVTYPE=usb_device\nDEVNAME=bus/usb/001/00" + std::to_string(n + 2) + "\n");
+    Write(interface / "bInterfaceNumber", "00\n");
+  }
   Write(hid / "uevent", "HID_ID=0003:0000" + std::string(ids + 5, 4) + ":0000" +
                             std::string(ids + 10, 4) + "\nHID_UNIQ=" + device.uniq + "\n");
   Write(hid / "report_descriptor",

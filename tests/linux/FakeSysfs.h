@@ -22,11 +22,15 @@ class FakeSysfs {
   };
   // Adds a USB device with one HID interface; returns the hidraw device folder.
   std::filesystem::path AddUsbHid(const Device& device);
+  // Adds a HID device that no USB device carries, as /dev/uhid makes them:
+  // devices/virtual/misc/uhid/0003:VVVV:PPPP.000K/hidraw/hidrawK.
+  std::filesystem::path AddVirtualHid(const Device& device);
   // The USB device folder above a hidraw folder.
   static std::filesystem::path UsbDeviceOf(const std::filesystem::path& hidraw);
   const std::filesystem::path& Root() const { return root_; }
 
  private:
+  std::filesystem::path AddHid(const Device& device, bool onUsb);
   std::filesystem::path root_;
   int next_ = 0;
 };

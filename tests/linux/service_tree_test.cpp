@@ -163,3 +163,28 @@ TEST_F(ServiceTreeTest, BackendStartsOnceAtTheFirstSearchBeforeItMatches) {
   EXPECT_EQ(MatchedPairs(), (std::vector<std::pair<int, int>>{{0x10D5, 0x55FF}}));
   EXPECT_EQ(starts, 1);
 }
+
+TEST_F(ServiceTreeTest, HidDeviceNotOnUsbHangsBelowStandInsThatLeaveWithIt) {
+  const auto hidraw = sysfs.AddVirtualHid({0x10D5, 0x5504, "", kVersion2Descriptor});
+  ServiceTree tree(sysfs.Root());
+  tree.AddPresentDevices();
+  const auto hid = tree.HidService(hidraw);
+  ASSERT_NE(hid, nullptr);
+  EXPECT_EQ(NumberProperty(*hid, "MaxFeatureReportSize"), 8);
+  // Discovery walks two levels up and reads the ids there too.
+  ASSERT_NE(hid->Parent(), nullptr);
+  const auto transport = hid->Parent()->Parent();
+  ASSERT_NE(transport, nullptr);
+  EXPECT_NE(transport->ClassName(), "IOUSBDevice");  // nothing for the USB route to open
+  EXPECT_EQ(NumberProperty(*transport, "idVendor"), 0x10D5);
+  EXPECT_EQ(NumberProperty(*transport, "idProduct"), 0x5504);
+
+  tree.HidrawRemoved(hidraw);
+  EXPECT_TRUE(hid->IsTerminated());
+  EXPECT_TRUE(transport->IsTerminated());
+  EXPECT_TRUE(IORegistry::Shared().Services().empty());
+  // Plugged again: a fresh set.
+  tree.HidrawAdded(hidraw);
+  ASSERT_NE(tree.HidService(hidraw), nullptr);
+  EXPECT_NE(tree.HidService(hidraw), hid);
+}

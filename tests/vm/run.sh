@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The proof on a real kernel: boots Debian's kernel in a virtual machine (qemu, software
+# emulation) with switch emulators of both generations and runs tallowmere against them, one
+# scenario after another in the one boot. Each scenario's transcript is compared with
+# tests/vm/expected/<scenario>.txt; each is reported passed or failed, a failure with the end of
+# its output.
+#   tests/vm/run.sh                       build in build/vm, install what is missing (as root)
+#   TALLOWMERE_VM_UPDATE=1 tests/vm/run.sh   write the transcripts as the expected output
+# Without qemu-system-x86_64 (and no way to install it) it says SKIPPED and passes nothing.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+build=${TALLOWMERE_VM_BUILD:-build/vm}
+scenarios=tests/vm/scenarios
+expected=tests/vm/expected
+
+packages=(qemu-system-x86 busybox-static kmod xz-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "vm: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } \
+      </dev/null >/dev/null 2>&1 || echo "vm: could not install ${missing[*]}"
+  fi
+fi
+if ! command -v qemu-system-x86_64 >/dev/null || ! [ -x /bin/busybox ]; then
+  echo "SKIPPED: the virtual-machine scenarios (qemu-system-x86_64 or busybox-static is missing)"
+  exit 0
+fi
+
+cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+nice -n 10 cmake --build "$build" -j2 --target tallowmere uhid-switch gadget-switch >/dev/null
+
+if ! release=$(tools/vm/fetch-kernel.sh "$build/kernel"); then
+  echo "SKIPPED: the virtual-machine scenarios (Debian's kernel package could not be fetched)"
+  exit 0
+fi
+# TALLOWMERE_VM_ONLY=PATTERN runs only the scenarios whose names contain PATTERN.
+if [ -n "${TALLOWMERE_VM_ONLY:-}" ]; then
+  chosen=$build/vm-scenarios
+  rm -rf "$chosen"
+  mkdir -p "$chosen"
+  cp "$scenarios"/lib.sh "$scenarios"/*"$TALLOWMERE_VM_ONLY"*.sh "$chosen/"
+  scenarios=$chosen
+fi
+tools/vm/build-initramfs.sh "$build" "$build/kernel" "$scenarios" "$build/initramfs.gz"
+
+log=$build/vm-console.log
+echo "vm: booting Debian's kernel $release under qemu (software emulation)"
+started=$(date +%s)
+vm_status=0
+tools/vm/run-vm.sh "$build/kernel" "$build/initramfs.gz" "$log" 420 || vm_status=$?
+echo "vm: the machine ran $(($(date +%s) - started)) s"
+if [ ! -s "$log" ]; then
+  # qemu itself could not run here (its own words are above): nothing was seen, nothing passes.
+  echo "SKIPPED: the virtual-machine scenarios (qemu-system-x86_64 could not start a machine)"
+  exit 0
+fi
+if ! grep -q '=== vm ready' "$log"; then
+  echo "FAILED: the virtual machine did not start (qemu status $vm_status); its console ended with:"
+  tail -n 30 "$log"
+  exit 1
+fi
+
+# Lines that differ from run to run by nature are made neutral before comparing.
+neutral() {
+  sed -E 's/[0-9]+(\.[0-9]+)? ms/N ms/g'
+}
+
+passed=0
+failed=0
+transcripts=$build/vm-transcripts
+rm -rf "$transcripts"
+mkdir -p "$transcripts"
+for scenario in "$scenarios"/[0-9]*.sh; do
+  name=$(basename "$scenario" .sh)
+  out=$transcripts/$name.txt
+  awk -v name="$name" '
+    $0 == "=== begin " name { inside = 1; next }
+    inside && index($0, "=== end " name " ") == 1 { exit }
+    inside { print }' "$log" | neutral >"$out"
+  if [ "${TALLOWMERE_VM_UPDATE:-0}" = 1 ]; then
+    cp "$out" "$expected/$name.txt"
+  fi
+  if ! grep -q "^=== end $name " "$log"; then
+    echo "FAILED: $name (it did not finish); its last lines:"
+    tail -n 20 "$out" | sed 's/^/    /'
+    failed=$((failed + 1))
+  elif [ ! -f "$expected/$name.txt" ]; then
+    echo "FAILED: $name (no expected transcript $expected/$name.txt); its last lines:"
+    tail -n 20 "$out" | sed 's/^/    /'
+    failed=$((failed + 1))
+  elif ! diff -u "$expected/$name.txt" "$out" >"$out.diff"; then
+    echo "FAILED: $name; the difference from the expected transcript:"
+    sed 's/^/    /' "$out.diff" | head -n 40
+    echo "  its last lines:"
+    tail -n 15 "$out" | sed 's/^/    /'
+    failed=$((failed + 1))
+  else
+    echo "passed: $name"
+    passed=$((passed + 1))
+  fi
+done
+echo "vm: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

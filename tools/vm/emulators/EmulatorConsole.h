@@ -1,0 +1,45 @@
+// What the two switch emulators share: commands read line by line from standard input while the
+// run loop serves the device, and a log of every exchange on standard output, one line each, so
+// that a scenario can wait for a line and compare what the switch received.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/RunLoop.h"
+
+namespace tallowmere::vm {
+
+// "04 81 01 00 00 00 00 00": bytes as the log shows them.
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
+
+// Prints one line of the log and flushes it at once: the scenario reads it while we run.
+void Log(std::string_view line);
+
+class EmulatorConsole {
+ public:
+  using Handler = std::function<void(std::string_view argument)>;
+
+  // `name` and its argument, e.g. "button 2"; "quit" and the end of the input stop the loop.
+  void On(std::string name, Handler handler) { handlers_[std::move(name)] = std::move(handler); }
+  // Serves the commands until "quit" or the end of the input.
+  void Start();
+
+ private:
+  void Ready();
+  void Execute(std::string_view line);
+
+  std::map<std::string, Handler, std::less<>> handlers_;
+  std::string pending_;
+  plat::RunLoop::Id source_ = 0;
+};
+
+// "button N" takes a port number from 1 to 4 as a person reads it on the panel; 0-based result,
+// or -1 when the text is not such a number.
+int PanelPort(std::string_view argument);
+
+}  // namespace tallowmere::vm

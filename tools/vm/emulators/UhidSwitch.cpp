@@ -1,0 +1,196 @@
+// uhid-switch: a version-2 switch emulated through /dev/uhid, on the simulated switch's own state
+// machine. The kernel makes it a HID device (vendor 0x10D5, product 0x5504) with a hidraw node;
+// feature-report reads and writes on that node arrive here as UHID_GET_REPORT and
+// UHID_SET_REPORT and are answered from, and carried out on, the switch's state.
+//
+// Commands on standard input: "button N" (the front-panel button of port N, 1 to 4), "unplug",
+// "plug", "quit". The log on standard output has one line per exchange:
+//   get 5: 05 40 3f 0e        a feature-report read and the report answered
+//   set 4: 04 81 01 00 ...    a feature-report write as it arrived
+#include <fcntl.h>
+#include <linux/uhid.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/RunLoop.h"
+#include "platform/sim/SimulatedSwitch.h"
+#include "tools/vm/emulators/EmulatorConsole.h"
+
+namespace tallowmere::vm {
+
+namespace {
+
+// Vendor-defined page; feature report 5 (3 bytes after its ID) and feature report 4 (7 bytes
+// after its ID), each byte 0 to 255.
+constexpr std::uint8_t kReportDescriptor[] = {
+    0x06, 0x00, 0xFF,  // Usage Page (vendor 0xFF00)
+    0x09, 0x01,        // Usage (1)
+    0xA1, 0x01,        // Collection (Application)
+    0x15, 0x00,        //   Logical Minimum (0)
+    0x26, 0xFF, 0x00,  //   Logical Maximum (255)
+    0x75, 0x08,        //   Report Size (8)
+    0x85, 0x05,        //   Report ID (5)
+    0x09, 0x02,        //   Usage (2)
+    0x95, 0x03,        //   Report Count (3)
+    0xB1, 0x02,        //   Feature (Data, Variable, Absolute)
+    0x85, 0x04,        //   Report ID (4)
+    0x09, 0x03,        //   Usage (3)
+    0x95, 0x07,        //   Report Count (7)
+    0xB1, 0x02,        //   Feature (Data, Variable, Absolute)
+    0xC0,              // End Collection
+};
+
+constexpr std::uint16_t kBusUsb = 0x03;
+
+class UhidSwitch {
+ public:
+  explicit UhidSwitch(std::shared_ptr<plat::sim::SimulatedSwitch> state)
+      : state_(std::move(state)) {}
+  ~UhidSwitch() { Unplug(); }
+
+  bool Plug() {
+    if (fd_ >= 0)
+      return true;
+    fd_ = ::open("/dev/uhid", O_RDWR | O_CLOEXEC);
+    if (fd_ < 0) {
+      Log(std::string("cannot open /dev/uhid: ") + std::strerror(errno));
+      return false;
+    }
+    uhid_event event{};
+    event.type = UHID_CREATE2;
+    auto& create = event.u.create2;
+    std::snprintf(reinterpret_cast<char*>(create.name), sizeof create.name, "%s",
+                  "Emulated KVM switch v2");
+    std::snprintf(reinterpret_cast<char*>(create.phys), sizeof create.phys, "%s", "uhid-switch");
+    // No serial number: a version-2 switch tells its generation by its 8-byte feature report.
+    create.rd_size = sizeof kReportDescriptor;
+    create.bus = kBusUsb;
+    create.vendor = state_->VendorID();
+    create.product = state_->ProductID();
+    create.version = 0x0100;
+    std::memcpy(create.rd_data, kReportDescriptor, sizeof kReportDescriptor);
+    if (!Send(event)) {
+      ::close(fd_);
+      fd_ = -1;
+      return false;
+    }
+    source_ = plat::RunLoop::Main().AddSource(fd_, [this] { Ready(); });
+    Log("plugged");
+    return true;
+  }
+
+  void Unplug() {
+    if (fd_ < 0)
+      return;
+    plat::RunLoop::Main().RemoveSource(source_);
+    uhid_event event{};
+    event.type = UHID_DESTROY;
+    Send(event);
+    ::close(fd_);
+    fd_ = -1;
+    Log("unplugged");
+  }
+
+ private:
+  bool Send(const uhid_event& event) {
+    const ssize_t written = ::write(fd_, &event, sizeof event);
+    if (written != static_cast<ssize_t>(sizeof event)) {
+      Log(std::string("uhid write failed: ") + std::strerror(errno));
+      return false;
+    }
+    return true;
+  }
+
+  void Ready() {
+    uhid_event event{};
+    const ssize_t got = ::read(fd_, &event, sizeof event);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN))
+      return;
+    if (got <= 0) {
+      Log("uhid closed");
+      plat::RunLoop::Main().RemoveSource(source_);
+      return;
+    }
+    switch (event.type) {
+      case UHID_GET_REPORT:
+        AnswerGetReport(event.u.get_report);
+        break;
+      case UHID_SET_REPORT:
+        AnswerSetReport(event.u.set_report);
+        break;
+      default:
+        break;  // start, stop, open, close, output: nothing to answer
+    }
+  }
+
+  void AnswerGetReport(const uhid_get_report_req& request) {
+    uhid_event reply{};
+    reply.type = UHID_GET_REPORT_REPLY;
+    auto& answer = reply.u.get_report_reply;
+    answer.id = request.id;
+    if (request.rtype != UHID_FEATURE_REPORT || (request.rnum != 5 && request.rnum != 4)) {
+      answer.err = EIO;
+      Log("get " + std::to_string(request.rnum) + ": refused");
+    } else {
+      const auto status = state_->StatusReport();
+      const auto settings = state_->SettingsReport();
+      const std::uint8_t* report = request.rnum == 5 ? status.data() : settings.data();
+      const std::size_t size = request.rnum == 5 ? status.size() : settings.size();
+      std::memcpy(answer.data, report, size);
+      answer.size = static_cast<std::uint16_t>(size);
+      Log("get " + std::to_string(request.rnum) + ": " + HexBytes(report, size));
+    }
+    Send(reply);
+  }
+
+  void AnswerSetReport(const uhid_set_report_req& request) {
+    uhid_event reply{};
+    reply.type = UHID_SET_REPORT_REPLY;
+    reply.u.set_report_reply.id = request.id;
+    const std::size_t size = std::min<std::size_t>(request.size, sizeof request.data);
+    Log("set " + std::to_string(request.rnum) + ": " + HexBytes(request.data, size));
+    // The switch takes a command report whether or not it can carry it out; the next status
+    // read tells. Other reports are refused.
+    if (request.rtype == UHID_FEATURE_REPORT && request.rnum == 4 && size == 8)
+      state_->ExecuteCommandReport(request.data, size);
+    else
+      reply.u.set_report_reply.err = EIO;
+    Send(reply);
+  }
+
+  std::shared_ptr<plat::sim::SimulatedSwitch> state_;
+  int fd_ = -1;
+  plat::RunLoop::Id source_ = 0;
+};
+
+}  // namespace
+
+}  // namespace tallowmere::vm
+
+int main() {
+  using namespace tallowmere::vm;
+  auto state = plat::sim::SimulatedSwitch::Create({.generation = 2, .ports = 4});
+  UhidSwitch device(state);
+  EmulatorConsole console;
+  console.On("button", [&](std::string_view argument) {
+    const int port = PanelPort(argument);
+    if (port < 0) {
+      Log("button: say button 1 to button 4");
+      return;
+    }
+    state->PressButton(port);
+    Log("button " + std::string(argument) + ": port " + std::to_string(state->CurrentPort() + 1));
+  });
+  console.On("unplug", [&](std::string_view) { device.Unplug(); });
+  console.On("plug", [&](std::string_view) { device.Plug(); });
+  console.Start();
+  if (!device.Plug())
+    return 1;
+  plat::RunLoop::Main().RunUntil(plat::kForever);
+  device.Unplug();
+  return 0;
+}
