@@ -8,6 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev gettext
   libudev-dev libusb-1.0-0-dev
+  libgtk-3-dev libx11-dev
+  xvfb x11-xkb-utils xdotool trayer dbus-daemon
 )
 
 missing=()

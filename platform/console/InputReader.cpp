@@ -42,11 +42,12 @@ void InputReader::Ready() {
     return;
   }
   // The end of the input (or an input that cannot be read): a last line without its line end,
-  // then quit.
+  // then quit (or just stop reading: the reader is not watching any more).
   const std::string last = std::move(pending_);
   pending_.clear();
   console_.Execute(last);
-  console_.EndOfInput();
+  if (atEnd_ == AtEnd::kQuit)
+    console_.EndOfInput();
 }
 
 void InputReader::RunCompleteLines() {

@@ -11,12 +11,18 @@ namespace plat::console {
 
 class InputReader {
  public:
-  InputReader(int fd, Console& console) : fd_(fd), console_(console) {}
+  // What the end of the input means: the person is done (the console quits), or only that no
+  // more commands come (a front with windows of its own goes on without them).
+  enum class AtEnd { kQuit, kStopReading };
+
+  InputReader(int fd, Console& console, AtEnd atEnd = AtEnd::kQuit)
+      : fd_(fd), console_(console), atEnd_(atEnd) {}
   ~InputReader() { Stop(); }
   InputReader(const InputReader&) = delete;
   InputReader& operator=(const InputReader&) = delete;
 
-  // Starts watching the descriptor. At the end of the input the console quits.
+  // Starts watching the descriptor. At the end of the input the console quits, or the reader
+  // stops (see AtEnd).
   void Start();
   void Stop();
 
@@ -26,6 +32,7 @@ class InputReader {
 
   int fd_;
   Console& console_;
+  AtEnd atEnd_;
   RunLoop::Id source_ = 0;
   bool watching_ = false;
   std::string pending_;  // read, not yet a complete line

@@ -1,0 +1,117 @@
+#include "platform/gtk/DesktopFront.h"
+
+#include <gtk/gtk.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/CarbonEvents.h"
+#include "platform/console/Console.h"
+#include "platform/console/InputReader.h"
+#include "platform/gtk/DesktopWindows.h"
+#include "platform/gtk/GLibLoop.h"
+#include "platform/gtk/SessionWatch.h"
+#include "platform/gtk/SingleInstance.h"
+#include "platform/gtk/TrayIcon.h"
+#include "platform/gtk/X11HotKeys.h"
+
+namespace plat::gtk {
+namespace {
+
+DesktopFront* running = nullptr;
+
+bool Named(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
+// Standard input that carries commands: a pipe or a file (not a terminal, not /dev/null).
+bool InputIsCommands() {
+  struct stat input {};
+  if (fstat(STDIN_FILENO, &input) != 0)
+    return false;
+  return S_ISFIFO(input.st_mode) || S_ISREG(input.st_mode);
+}
+
+// The main screen, on which the program centres its windows.
+void TakeScreenBounds() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkMonitor* monitor = display == nullptr ? nullptr : gdk_display_get_primary_monitor(display);
+  if (monitor == nullptr && display != nullptr)
+    monitor = gdk_display_get_monitor(display, 0);
+  if (monitor == nullptr)
+    return;
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  SetMainScreenBounds(Rect{static_cast<SInt16>(area.y), static_cast<SInt16>(area.x),
+                           static_cast<SInt16>(area.y + area.height),
+                           static_cast<SInt16>(area.x + area.width)});
+}
+
+}  // namespace
+
+DesktopFront::DesktopFront() = default;
+DesktopFront::~DesktopFront() = default;
+
+DesktopFront* DesktopFront::Running() {
+  return running;
+}
+
+bool DesktopFront::OpenDisplay() {
+  if (!Named("DISPLAY") && !Named("WAYLAND_DISPLAY"))
+    return false;
+  // X11 first, where the global hot keys can be grabbed (also through XWayland).
+  gdk_set_allowed_backends("x11,*");
+  return gtk_init_check(nullptr, nullptr) != FALSE;
+}
+
+void DesktopFront::Start() {
+  loop_ = std::make_unique<GLibLoop>();
+  instance_ = std::make_unique<SingleInstance>();
+  const std::string busName = SingleInstance::BusName(program_invocation_short_name);
+  if (!instance_->Claim(busName, SingleInstance::ObjectPath(busName))) {
+    // The running instance shows itself; this one ends.
+    QuitApplicationEventLoop();
+    return;
+  }
+  running = this;
+  TakeScreenBounds();
+  if (InputIsCommands())
+    ReadCommandsFromInput();
+  console::RunProgramStarts();
+  follower_ = std::make_unique<console::WallClockFollower>();
+  windows_ = std::make_unique<DesktopWindows>();
+  tray_ = std::make_unique<TrayIcon>();
+  hotKeys_ = std::make_unique<X11HotKeys>(gdk_display_get_default());
+  session_ = std::make_unique<SessionWatch>();
+}
+
+void DesktopFront::ReadCommandsFromInput() {
+  console_ = std::make_unique<console::Console>(std::cout);
+  reader_ = std::make_unique<console::InputReader>(STDIN_FILENO, *console_,
+                                                   console::InputReader::AtEnd::kStopReading);
+  reader_->Start();
+}
+
+void DesktopFront::Stop() {
+  if (running == this)
+    running = nullptr;
+  session_.reset();
+  hotKeys_.reset();
+  tray_.reset();
+  windows_.reset();
+  follower_.reset();
+  reader_.reset();
+  console_.reset();
+  instance_.reset();
+  // What GTK has still to do (windows going away, ungrabs) reaches the display.
+  if (GdkDisplay* display = gdk_display_get_default())
+    gdk_display_flush(display);
+  loop_.reset();
+  std::cout.flush();
+}
+
+}  // namespace plat::gtk

@@ -1,0 +1,172 @@
+#include "platform/gtk/DesktopWindows.h"
+
+#include <algorithm>
+#include <set>
+
+#include "platform/RunLoop.h"
+#include "platform/gtk/GLibLoop.h"
+
+namespace plat::gtk {
+namespace {
+
+// The windows are laid out for controls 20 to 24 pixels high, rows 28 pixels apart: entries,
+// popups and buttons give up the themes' extra height so that neighbours do not overlap.
+constexpr const char* kCompactControls =
+    "window.tallowmere entry, window.tallowmere button, window.tallowmere combobox button {"
+    "  min-height: 20px; padding-top: 0; padding-bottom: 0; }"
+    // Nothing is typed into a hot-key field: no text cursor.
+    "window.tallowmere entry { caret-color: transparent; }";
+
+void UseCompactControls() {
+  static bool installed = false;
+  GdkScreen* screen = gdk_screen_get_default();
+  if (installed || screen == nullptr)
+    return;
+  installed = true;
+  GtkCssProvider* provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(provider, kCompactControls, -1, nullptr);
+  gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                            GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+  g_object_unref(provider);
+}
+
+}  // namespace
+
+DesktopWindow::DesktopWindow(WindowRef ref)
+    : ref_(ref), window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)), layout_(gtk_fixed_new()) {
+  g_object_ref_sink(window_);
+  UseCompactControls();
+  gtk_style_context_add_class(gtk_widget_get_style_context(window_), "tallowmere");
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
+  gtk_container_add(GTK_CONTAINER(window_), layout_);
+  gtk_widget_show(layout_);
+  g_signal_connect(window_, "delete-event", G_CALLBACK(&DesktopWindow::DeleteEvent), this);
+  // After the focused widget has had the key (a hot-key field takes every key).
+  g_signal_connect_after(window_, "key-press-event", G_CALLBACK(&DesktopWindow::KeyPressed), this);
+}
+
+DesktopWindow::~DesktopWindow() {
+  g_signal_handlers_disconnect_by_data(window_, this);
+  controls_.clear();
+  gtk_widget_destroy(window_);
+  g_object_unref(window_);
+}
+
+void DesktopWindow::Update(const WindowView& view, const std::function<void()>& acted) {
+  GtkWindow* window = GTK_WINDOW(window_);
+  const char* title = gtk_window_get_title(window);
+  if (title == nullptr || view.title != title)
+    gtk_window_set_title(window, view.title.c_str());
+  gtk_window_set_deletable(window, (view.attributes & kWindowCloseBoxAttribute) != 0);
+  gtk_widget_set_size_request(layout_, view.content.right - view.content.left,
+                              view.content.bottom - view.content.top);
+
+  std::set<ControlRef> present;
+  for (const ControlView& control : view.controls) {
+    if (!control.parent)
+      continue;  // the root view: the window's content itself
+    present.insert(control.ref);
+    auto known = controls_.find(control.ref);
+    if (known == controls_.end()) {
+      std::unique_ptr<ControlWidget> widget = ControlWidget::Create(control, acted);
+      if (!widget)
+        continue;
+      // In model order: a group box goes in before the controls drawn over it.
+      gtk_fixed_put(GTK_FIXED(layout_), widget->Widget(), control.bounds.left, control.bounds.top);
+      known = controls_.emplace(control.ref, std::move(widget)).first;
+    } else {
+      gtk_fixed_move(GTK_FIXED(layout_), known->second->Widget(), control.bounds.left,
+                     control.bounds.top);
+    }
+    known->second->Update(control);
+    if (control.isDefault)
+      gtk_window_set_default(window, known->second->Widget());
+  }
+  std::erase_if(controls_, [&](const auto& entry) { return !present.contains(entry.first); });
+
+  if (view.visible && !wasVisible_) {
+    gtk_window_present(window);
+  } else if (!view.visible && wasVisible_) {
+    gtk_widget_hide(window_);
+  } else if (view.visible && view.active && !wasActive_) {
+    gtk_window_present(window);
+  }
+  wasVisible_ = view.visible;
+  wasActive_ = view.active;
+}
+
+gboolean DesktopWindow::DeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
+  // The program decides: its close handler hides the window (or not).
+  ClickCloseBox(static_cast<DesktopWindow*>(self)->ref_);
+  return TRUE;
+}
+
+gboolean DesktopWindow::KeyPressed(GtkWidget*, GdkEventKey* event, gpointer self) {
+  auto* window = static_cast<DesktopWindow*>(self);
+  if (event->keyval == GDK_KEY_Escape) {
+    window->PressButton(&ControlView::isCancel);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void DesktopWindow::PressButton(bool ControlView::*which) {
+  const std::optional<WindowView> view = DescribeWindow(ref_);
+  if (!view)
+    return;
+  for (const ControlView& control : view->controls) {
+    if (control.*which && control.usable) {
+      ClickControl(control.ref);
+      return;
+    }
+  }
+}
+
+DesktopWindows::DesktopWindows() {
+  observer_ = AddModelObserver([this](const ModelChange& change) {
+    if (change.what == ModelChange::kWindow || change.what == ModelChange::kControl)
+      UpdateSoon();
+  });
+  UpdateAll();
+}
+
+DesktopWindows::~DesktopWindows() {
+  *alive_ = false;
+  RemoveModelObserver(observer_);
+  windows_.clear();
+}
+
+GtkWidget* DesktopWindows::WindowFor(WindowRef ref) const {
+  const auto known = windows_.find(ref);
+  return known == windows_.end() ? nullptr : known->second->Widget();
+}
+
+void DesktopWindows::UpdateSoon() {
+  if (updateScheduled_)
+    return;
+  updateScheduled_ = true;
+  RunLoop::Main().Post([this, alive = alive_] {
+    if (!*alive)
+      return;
+    updateScheduled_ = false;
+    UpdateAll();
+  });
+}
+
+void DesktopWindows::UpdateAll() {
+  const std::function<void()> acted = [this] { UpdateSoon(); };
+  std::set<WindowRef> present;
+  for (const WindowView& view : Windows()) {
+    present.insert(view.ref);
+    auto known = windows_.find(view.ref);
+    if (known == windows_.end())
+      known = windows_.emplace(view.ref, std::make_unique<DesktopWindow>(view.ref)).first;
+    known->second->Update(view, acted);
+  }
+  std::erase_if(windows_, [&](const auto& entry) { return !present.contains(entry.first); });
+  if (GLibLoop* loop = GLibLoop::Current())
+    loop->Schedule();
+}
+
+}  // namespace plat::gtk

@@ -1,0 +1,86 @@
+// A desktop for end-to-end tests: an Xvfb display, a D-Bus session bus and a tray host (trayer),
+// and the programs started on it with their standard input and output in the test's hands.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace desktop_test {
+
+using std::chrono::milliseconds;
+
+// A child process, ended (by its own pid) when the object goes.
+class Child {
+ public:
+  Child() = default;
+  // Starts `argv` with `environment` added to the test's own, in `directory` (empty: here).
+  // With `pipes`, its standard input and output are pipes of ours; else /dev/null.
+  Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+        const std::string& directory, bool pipes);
+  ~Child();
+  Child(Child&& other) noexcept;
+  Child& operator=(Child&& other) noexcept;
+
+  bool Started() const { return pid_ > 0; }
+  // Its exit status once it has ended within `timeout`; nothing while it runs.
+  std::optional<int> Wait(milliseconds timeout);
+
+  // One line to its standard input.
+  void Send(const std::string& line);
+  // The next line of its standard output, waiting at most `timeout`.
+  std::optional<std::string> ReadLine(milliseconds timeout);
+  // Reads lines until one satisfies `wanted` (answered), or `timeout` has passed.
+  std::optional<std::string> WaitForLine(const std::function<bool(const std::string&)>& wanted,
+                                         milliseconds timeout);
+  // Everything read so far (for failure messages).
+  const std::string& Transcript() const { return transcript_; }
+
+ private:
+  void End();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  std::string buffered_;
+  std::string transcript_;
+};
+
+// Runs `argv` to its end (at most `timeout`); its exit status, or -1.
+int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+            std::string* output = nullptr, milliseconds timeout = milliseconds(10000));
+
+class DesktopSession {
+ public:
+  // Starts the display, the bus and the tray. `Missing` names a program that is not installed
+  // (the tests are skipped then); `Why` says what failed when one did not start.
+  DesktopSession();
+  bool Ready() const { return missing_.empty() && why_.empty(); }
+  const std::string& Missing() const { return missing_; }
+  const std::string& Why() const { return why_; }
+
+  // DISPLAY=... and DBUS_SESSION_BUS_ADDRESS=..., for the programs started on it.
+  const std::vector<std::string>& Environment() const { return environment_; }
+  const std::string& Display() const { return display_; }
+
+  // xdotool with these arguments on this display; its output.
+  std::string Xdotool(const std::vector<std::string>& arguments, int* status = nullptr) const;
+
+ private:
+  Child xvfb_;
+  Child bus_;
+  Child tray_;
+  std::string display_;
+  std::vector<std::string> environment_;
+  std::string missing_;
+  std::string why_;
+};
+
+// Polls `condition` every few hundredths of a second until it holds or `timeout` passes.
+bool Eventually(const std::function<bool()>& condition, milliseconds timeout);
+
+}  // namespace desktop_test

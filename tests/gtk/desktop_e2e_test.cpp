@@ -1,0 +1,418 @@
+// tallowmere-sim on a desktop (Xvfb, a session bus, trayer): global hot keys pressed through
+// xdotool, the tray icon's image and menu, the Preferences window used with the mouse and the
+// keyboard, and a second start. The program's console commands on its standard input (`sim`,
+// `window`) tell what it made of what was done on the desktop.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "tests/gtk/DesktopSession.h"
+
+// Last: Xlib's macros (None, Status) would clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace desktop_test {
+namespace {
+
+const milliseconds kPatience(8000);
+
+// The polling timer shows a new port in the icon within a few seconds.
+const milliseconds kPollPatience(15000);
+
+struct Point {
+  int x;
+  int y;
+};
+
+// Where a control of the Preferences window lies in the window, from its description in the nib
+// (a group's controls are placed relative to the group).
+class PreferencesLayout {
+ public:
+  PreferencesLayout() {
+    std::ifstream file(TALLOWMERE_MAIN_NIB);
+    const nlohmann::json nib = nlohmann::json::parse(file);
+    Collect(nib["windows"]["Preferences"]["controls"], 0, 0);
+  }
+  // The middle of the control with `key` ("OPTG:11", or a button's title).
+  Point Middle(const std::string& key) const {
+    const auto& frame = frames_.at(key);
+    return {frame[0] + frame[2] / 2, frame[1] + frame[3] / 2};
+  }
+  // A point on the menu of a captioned popup: near its right end.
+  Point MenuOf(const std::string& key) const {
+    const auto& frame = frames_.at(key);
+    return {frame[0] + frame[2] - 30, frame[1] + frame[3] / 2};
+  }
+  // A checkbox's box: its left end.
+  Point BoxOf(const std::string& key) const {
+    const auto& frame = frames_.at(key);
+    return {frame[0] + 8, frame[1] + frame[3] / 2};
+  }
+
+ private:
+  void Collect(const nlohmann::json& controls, int x, int y) {
+    for (const nlohmann::json& control : controls) {
+      const std::vector<int> f = control["frame"].get<std::vector<int>>();
+      const std::vector<int> frame{x + f[0], y + f[1], f[2], f[3]};
+      if (control.contains("signature"))
+        frames_[control["signature"].get<std::string>() + ":" +
+                std::to_string(control["id"].get<int>())] = frame;
+      else if (control.contains("title"))
+        frames_[control["title"].get<std::string>()] = frame;
+      if (control.contains("children"))
+        Collect(control["children"], frame[0], frame[1]);
+    }
+  }
+  std::map<std::string, std::vector<int>> frames_;
+};
+
+// Control + Alt + a key grabbed by another X client (the test), with Caps Lock and Num Lock as
+// the program grabs it.
+class HeldKey {
+ public:
+  HeldKey(const std::string& display, const std::string& key) : x_(XOpenDisplay(display.c_str())) {
+    if (x_ == nullptr)
+      return;
+    keyCode_ = XKeysymToKeycode(x_, XStringToKeysym(key.c_str()));
+    failed = false;
+    XErrorHandler previous = XSetErrorHandler(&HeldKey::Refused);
+    for (unsigned lock :
+         {0u, unsigned{LockMask}, unsigned{Mod2Mask}, unsigned{LockMask | Mod2Mask}}) {
+      XGrabKey(x_, keyCode_, ControlMask | Mod1Mask | lock, DefaultRootWindow(x_), False,
+               GrabModeAsync, GrabModeAsync);
+    }
+    XSync(x_, False);
+    XSetErrorHandler(previous);
+    held_ = !failed;
+  }
+  ~HeldKey() {
+    if (x_ != nullptr)
+      XCloseDisplay(x_);
+  }
+  HeldKey(const HeldKey&) = delete;
+  HeldKey& operator=(const HeldKey&) = delete;
+
+  bool Held() const { return held_; }
+  // Whether the key has come to us.
+  bool Pressed() {
+    return Eventually(
+        [&] {
+          while (XPending(x_) > 0) {
+            XEvent event;
+            XNextEvent(x_, &event);
+            if (event.type == KeyPress && event.xkey.keycode == keyCode_)
+              return true;
+          }
+          return false;
+        },
+        kPatience);
+  }
+
+ private:
+  static int Refused(::Display*, XErrorEvent* error) {
+    if (error->error_code == BadAccess)
+      failed = true;
+    return 0;
+  }
+  static bool failed;
+  ::Display* x_;
+  unsigned keyCode_ = 0;
+  bool held_ = false;
+};
+bool HeldKey::failed = false;
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { session_ = new DesktopSession; }
+  static void TearDownTestSuite() {
+    delete session_;
+    session_ = nullptr;
+  }
+
+  void SetUp() override {
+    if (!session_->Missing().empty())
+      GTEST_SKIP() << "no desktop for the end-to-end tests: " << session_->Missing();
+    ASSERT_TRUE(session_->Ready()) << session_->Why();
+    work_ = std::filesystem::temp_directory_path() /
+            ("tallowmere-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++runs_));
+    std::filesystem::create_directories(work_);
+    program_ = Start();
+    // Up with its switch and icon, its tray icon embedded.
+    ASSERT_TRUE(program_.WaitForLine(
+        [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
+        << program_.Transcript();
+    ASSERT_TRUE(Eventually([&] { return TrayIcon() != 0; }, kPatience)) << "no tray icon";
+  }
+
+  void TearDown() override {
+    if (!session_->Ready())
+      return;
+    program_.Send("quit");
+    const std::optional<int> status = program_.Wait(kPatience);
+    EXPECT_EQ(status, 0) << program_.Transcript();
+    std::filesystem::remove_all(work_);
+  }
+
+  Child Start() const {
+    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.string(), true);
+  }
+
+  std::string Xdotool(const std::vector<std::string>& arguments) const {
+    return session_->Xdotool(arguments);
+  }
+
+  // The first window whose name is exactly `name` that is shown, or 0.
+  unsigned long FindWindow(const std::string& name) const {
+    const std::string found = Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"});
+    return found.empty() ? 0 : std::stoul(found);
+  }
+  unsigned long TrayIcon() const { return FindWindow("Tallowmere"); }
+
+  void ClickIn(unsigned long window, Point point, int button = 1) const {
+    Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(point.x),
+             std::to_string(point.y), "click", std::to_string(button)});
+  }
+  void Keys(const std::vector<std::string>& keys) const {
+    std::vector<std::string> arguments{"key", "--delay", "30"};
+    arguments.insert(arguments.end(), keys.begin(), keys.end());
+    Xdotool(arguments);
+  }
+
+  // Asks the program `command` until the line of its answer that starts with `prefix` contains
+  // `wanted`: what was done on the desktop reaches the program in its own time.
+  bool AnswerBecomes(const std::string& command, const std::string& prefix,
+                     const std::string& wanted) {
+    return Eventually(
+        [&] {
+          program_.Send(command);
+          const std::optional<std::string> line = program_.WaitForLine(
+              [&](const std::string& text) { return text.starts_with(prefix); }, kPatience);
+          return line && line->find(wanted) != std::string::npos;
+        },
+        kPatience);
+  }
+  bool SwitchShows(const std::string& wanted) { return AnswerBecomes("sim", "switch v", wanted); }
+  bool ControlShows(const std::string& id, const std::string& wanted) {
+    return AnswerBecomes("window", "  " + id + " ", wanted);
+  }
+  void WaitForIcon(const std::string& file) {
+    ASSERT_TRUE(program_.WaitForLine(
+        [&](const std::string& line) { return line == "dock icon: " + file; }, kPollPatience))
+        << program_.Transcript();
+  }
+
+  // The port the tray icon shows: the icons light one of four squares along their bottom edge
+  // green. 0 when no square is lit.
+  int TrayIconPort() const {
+    Display* x = XOpenDisplay(session_->Display().c_str());
+    if (x == nullptr)
+      return -1;
+    const Window icon = TrayIcon();
+    XWindowAttributes attributes{};
+    int port = 0;
+    if (icon != 0 && XGetWindowAttributes(x, icon, &attributes) != 0) {
+      XImage* image = XGetImage(x, icon, 0, 0, static_cast<unsigned>(attributes.width),
+                                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+      if (image != nullptr) {
+        port = LitSquare(image, attributes.width, attributes.height);
+        XDestroyImage(image);
+      }
+    }
+    XCloseDisplay(x);
+    return port;
+  }
+
+  static int LitSquare(XImage* image, int width, int height) {
+    long greenX = 0;
+    long greens = 0;
+    int left = width;
+    int right = -1;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const unsigned long pixel = XGetPixel(image, x, y);
+        const int r = static_cast<int>((pixel >> 16) & 0xFF);
+        const int g = static_cast<int>((pixel >> 8) & 0xFF);
+        const int b = static_cast<int>(pixel & 0xFF);
+        if (g > 150 && r < 120 && b < 170 && g > r + 60) {
+          greenX += x;
+          ++greens;
+        }
+        // The icon's dark body.
+        if (r < 60 && g < 70 && b < 90 && b > r) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+        }
+      }
+    }
+    if (greens == 0 || right <= left)
+      return 0;
+    const double across = (static_cast<double>(greenX) / static_cast<double>(greens) - left) /
+                          static_cast<double>(right - left);
+    return 1 + std::clamp(static_cast<int>(across * 4), 0, 3);
+  }
+
+  // How many of the program's windows are shown (its menus are windows of their own).
+  std::size_t ShownWindows() const {
+    const std::string found = Xdotool({"search", "--onlyvisible", "--classname", "tallowmere-sim"});
+    return static_cast<std::size_t>(std::count(found.begin(), found.end(), '\n'));
+  }
+
+  // Clicks `button` at `point` of `window`, which opens a menu, and waits until it is up (it
+  // takes the keyboard then).
+  void OpenMenuAt(unsigned long window, Point point, int button) const {
+    const std::size_t before = ShownWindows();
+    ClickIn(window, point, button);
+    EXPECT_TRUE(Eventually([&] { return ShownWindows() > before; }, kPatience)) << "no menu";
+  }
+
+  // Opens the tray icon's menu and chooses its `n`th usable item with the keyboard.
+  void ChooseTrayMenuItem(int n) const {
+    OpenMenuAt(TrayIcon(), {10, 10}, 3);
+    std::vector<std::string> keys(static_cast<std::size_t>(n), "Down");
+    keys.push_back("Return");
+    Keys(keys);
+  }
+
+  // PC 3's hot key set through the console's Preferences commands.
+  void SetPortThreeKey(const std::string& key) {
+    program_.Send("menu Preferences");
+    program_.Send("press HOTG:4 " + key);
+    program_.Send("ok");
+    ASSERT_TRUE(program_.WaitForLine(
+        [](const std::string& line) { return line == "window closed: \"Preferences\""; },
+        kPatience));
+  }
+
+  unsigned long OpenPreferences() {
+    // A click on the tray icon is the application shown again: the Preferences window opens.
+    ClickIn(TrayIcon(), {10, 10});
+    EXPECT_TRUE(program_.WaitForLine(
+        [](const std::string& line) { return line == "window opened: \"Preferences\""; },
+        kPatience))
+        << program_.Transcript();
+    unsigned long window = 0;
+    EXPECT_TRUE(Eventually([&] { return (window = FindWindow("Preferences")) != 0; }, kPatience));
+    return window;
+  }
+
+  static DesktopSession* session_;
+  static int runs_;
+  std::filesystem::path work_;
+  Child program_;
+  PreferencesLayout layout_;
+};
+
+DesktopSession* DesktopTest::session_ = nullptr;
+int DesktopTest::runs_ = 0;
+
+TEST_F(DesktopTest, AHotKeySwitchesThePortAndTheTrayIconFollows) {
+  EXPECT_EQ(TrayIconPort(), 1);
+  Keys({"ctrl+alt+2"});
+  EXPECT_TRUE(SwitchShows("port=2")) << program_.Transcript();
+  WaitForIcon("velbrook2.icns");
+  EXPECT_TRUE(Eventually([&] { return TrayIconPort() == 2; }, kPatience));
+  // A key without Control + Alt, or with another modifier as well, is no hot key.
+  Keys({"3", "ctrl+3", "ctrl+alt+shift+3"});
+  Keys({"ctrl+alt+4"});
+  EXPECT_TRUE(SwitchShows("port=4"));
+}
+
+// The menu lists the ports to switch to (not the active one) and auto-scan, after the
+// Preferences item: walking it with the keyboard reaches them in that order.
+TEST_F(DesktopTest, TheTrayMenuListsTheOtherPortsAndAutoScan) {
+  Keys({"ctrl+alt+2"});
+  ASSERT_TRUE(SwitchShows("port=2"));
+  WaitForIcon("velbrook2.icns");
+  // Preferences..., Switch to PC 1, Switch to PC 3, Switch to PC 4, Start Auto-Scan.
+  ChooseTrayMenuItem(3);
+  EXPECT_TRUE(SwitchShows("port=3")) << program_.Transcript();
+  WaitForIcon("velbrook3.icns");
+  // Now PC 2 is offered where PC 3 was.
+  ChooseTrayMenuItem(3);
+  EXPECT_TRUE(SwitchShows("port=2"));
+  WaitForIcon("velbrook2.icns");
+  ChooseTrayMenuItem(5);
+  EXPECT_TRUE(SwitchShows("autoscan=on")) << program_.Transcript();
+}
+
+TEST_F(DesktopTest, APreferencesEditSavedWithOkReachesTheSwitch) {
+  const unsigned long window = OpenPreferences();
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(SwitchShows("buzzer=on"));
+  ASSERT_TRUE(SwitchShows("every 10s"));
+  ClickIn(window, layout_.BoxOf("OPTG:11"));
+  EXPECT_TRUE(ControlShows("OPTG:11", "unchecked")) << program_.Transcript();
+  // The auto-scan period's menu opens on its item "10"; the next one is "15".
+  OpenMenuAt(window, layout_.MenuOf("OPTG:18"), 1);
+  Keys({"Down", "Return"});
+  EXPECT_TRUE(ControlShows("OPTG:18", "item 3 \"15\"")) << program_.Transcript();
+  // Nothing is sent before OK.
+  EXPECT_TRUE(SwitchShows("buzzer=on"));
+  ClickIn(window, layout_.Middle("OK"));
+  EXPECT_TRUE(program_.WaitForLine(
+      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  EXPECT_TRUE(SwitchShows("buzzer=off")) << program_.Transcript();
+  EXPECT_TRUE(SwitchShows("every 15s")) << program_.Transcript();
+}
+
+TEST_F(DesktopTest, AKeyPressedInAHotKeyFieldBecomesThePortsHotKey) {
+  Keys({"ctrl+alt+2"});
+  ASSERT_TRUE(SwitchShows("port=2"));
+  const unsigned long window = OpenPreferences();
+  ASSERT_NE(window, 0u);
+  // PC 1's field.
+  ClickIn(window, layout_.Middle("HOTG:2"));
+  Keys({"F6"});
+  EXPECT_TRUE(ControlShows("HOTG:2", "field \"F6\"")) << program_.Transcript();
+  ClickIn(window, layout_.Middle("OK"));
+  ASSERT_TRUE(program_.WaitForLine(
+      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  // The old key is let go: another program may have it now, and it switches nothing.
+  Keys({"ctrl+alt+1"});
+  Keys({"ctrl+alt+F6"});
+  EXPECT_TRUE(SwitchShows("port=1")) << program_.Transcript();
+  Keys({"ctrl+alt+2"});
+  ASSERT_TRUE(SwitchShows("port=2"));
+  Keys({"ctrl+alt+1"});
+  EXPECT_TRUE(SwitchShows("port=2"));
+  // And the program holds it no more: another program can have it.
+  HeldKey other(session_->Display(), "1");
+  EXPECT_TRUE(other.Held());
+}
+
+// A combination another program holds cannot be the program's: it says so, and its other hot
+// keys work.
+TEST_F(DesktopTest, AHotKeyHeldByAnotherProgramLeavesTheOthersWorking) {
+  HeldKey early(session_->Display(), "3");
+  EXPECT_FALSE(early.Held());  // the program has it
+  // PC 3's hot key becomes F7: the program lets 3 go, and another program takes it.
+  SetPortThreeKey("F7");
+  HeldKey other(session_->Display(), "3");
+  ASSERT_TRUE(other.Held());
+  // Back to 3, which the program cannot have now.
+  SetPortThreeKey("3");
+  Keys({"ctrl+alt+3"});
+  EXPECT_TRUE(other.Pressed());
+  Keys({"ctrl+alt+4"});
+  EXPECT_TRUE(SwitchShows("port=4")) << program_.Transcript();
+}
+
+TEST_F(DesktopTest, ASecondStartShowsTheRunningProgramAndEnds) {
+  Child second = Start();
+  EXPECT_EQ(second.Wait(kPatience), 0);
+  EXPECT_TRUE(program_.WaitForLine(
+      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
+      << program_.Transcript();
+  EXPECT_TRUE(Eventually([&] { return FindWindow("Preferences") != 0; }, kPatience));
+}
+
+}  // namespace
+}  // namespace desktop_test

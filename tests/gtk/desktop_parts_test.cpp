@@ -1,0 +1,121 @@
+// The desktop front's parts that need no display: the key table shared by the hot-key grabs and
+// the key capture, the session's property changes, the single instance's bus name, the choice
+// of front, and the console input that does not end the program.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+#include "platform/KeyCodes.h"
+#include "platform/Processes.h"
+#include "platform/RunLoop.h"
+#include "platform/console/Console.h"
+#include "platform/console/InputReader.h"
+#include "platform/gtk/DesktopFront.h"
+#include "platform/gtk/KeyTable.h"
+#include "platform/gtk/SessionWatch.h"
+#include "platform/gtk/SingleInstance.h"
+
+namespace {
+
+using namespace plat::gtk;
+
+// Every key the program can name is on the table once, and a key found from its X key code is
+// the key grabbed for it (here with the evdev numbering, as without a keymap).
+TEST(KeyTable, CoversEveryKeyOnceAndMapsBothWaysAlike) {
+  std::set<UInt16> macKeys;
+  std::set<guint> xKeys;
+  for (const KeyTableEntry& entry : KeyTable()) {
+    EXPECT_TRUE(macKeys.insert(entry.macKeyCode).second) << "twice: " << entry.macKeyCode;
+    EXPECT_NE(plat::FindKeyByCode(entry.macKeyCode), nullptr) << entry.macKeyCode;
+    const guint xKey = XKeyCodeForMacKey(nullptr, entry.macKeyCode);
+    EXPECT_TRUE(xKeys.insert(xKey).second) << "two keys on X key code " << xKey;
+    EXPECT_EQ(MacKeyForXKeyCode(nullptr, xKey), entry.macKeyCode);
+  }
+  for (const plat::MacKey& key : plat::MacKeys())
+    EXPECT_TRUE(macKeys.contains(key.keyCode)) << "no X key for " << key.name;
+  // Known positions: F6 is evdev 64, the digit 2 evdev 3, the keypad's 1 evdev 79.
+  EXPECT_EQ(XKeyCodeForMacKey(nullptr, kVK_F6), 64u + 8);
+  EXPECT_EQ(XKeyCodeForMacKey(nullptr, kVK_ANSI_2), 3u + 8);
+  EXPECT_EQ(XKeyCodeForMacKey(nullptr, kVK_ANSI_Keypad1), 79u + 8);
+  EXPECT_EQ(XKeyCodeForMacKey(nullptr, 0x7F), 0u);
+  EXPECT_EQ(MacKeyForXKeyCode(nullptr, 255), std::nullopt);
+}
+
+TEST(KeyTable, ModifiersTranslateBothWays) {
+  EXPECT_EQ(XModifierMask(controlKey | optionKey), guint{GDK_CONTROL_MASK | GDK_MOD1_MASK});
+  EXPECT_EQ(MacModifiers(GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_MOD2_MASK),
+            controlKey | optionKey);  // Num Lock is no modifier of the program's
+  for (UInt32 modifiers : {0u, shiftKey, alphaLock, controlKey, optionKey, cmdKey,
+                           controlKey | optionKey | shiftKey}) {
+    EXPECT_EQ(MacModifiers(XModifierMask(modifiers)), modifiers) << modifiers;
+  }
+}
+
+// logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
+// other properties are no session event.
+TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
+  plat::SwitchUserSession(true);
+  GVariant* out = g_variant_ref_sink(g_variant_new_parsed("{'Active': <false>}"));
+  SessionWatch::PropertiesChanged(out);
+  EXPECT_FALSE(plat::UserSessionActive());
+  GVariant* other = g_variant_ref_sink(g_variant_new_parsed("{'IdleHint': <true>}"));
+  SessionWatch::PropertiesChanged(other);
+  EXPECT_FALSE(plat::UserSessionActive());
+  GVariant* back = g_variant_ref_sink(g_variant_new_parsed("{'Active': <true>}"));
+  SessionWatch::PropertiesChanged(back);
+  EXPECT_TRUE(plat::UserSessionActive());
+  // A malformed value is ignored, not read.
+  GVariant* wrong = g_variant_ref_sink(g_variant_new_parsed("{'Active': <'no'>}"));
+  SessionWatch::PropertiesChanged(wrong);
+  EXPECT_TRUE(plat::UserSessionActive());
+  for (GVariant* value : {out, other, back, wrong})
+    g_variant_unref(value);
+}
+
+TEST(SingleInstance, EachProgramHasItsOwnBusName) {
+  EXPECT_EQ(SingleInstance::BusName("tallowmere"), "org.tallowmere.Tallowmere");
+  EXPECT_EQ(SingleInstance::BusName("tallowmere-sim"), "org.tallowmere.TallowmereSim");
+  EXPECT_EQ(SingleInstance::ObjectPath("org.tallowmere.TallowmereSim"),
+            "/org/tallowmere/TallowmereSim");
+  EXPECT_TRUE(g_dbus_is_name(SingleInstance::BusName("tallowmere-sim").c_str()));
+  EXPECT_TRUE(g_variant_is_object_path(SingleInstance::ObjectPath("org.tallowmere.A").c_str()));
+}
+
+// Without a display named, the desktop is not tried (and GTK is not even started).
+TEST(FrontChoice, NoDisplayMeansTheConsole) {
+  const char* display = std::getenv("DISPLAY");
+  const std::string saved = display == nullptr ? "" : display;
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  EXPECT_FALSE(DesktopFront::OpenDisplay());
+  if (display != nullptr)
+    setenv("DISPLAY", saved.c_str(), 1);
+}
+
+// Under the desktop, commands on standard input are an extra: their end is not the program's.
+TEST(InputReader, AtTheEndOfCommandsTheDesktopGoesOn) {
+  std::ostringstream out;
+  plat::console::Console console(out);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string input = "bogus\nbogus too";
+  ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+  close(fds[1]);
+  plat::console::InputReader reader(fds[0], console,
+                                    plat::console::InputReader::AtEnd::kStopReading);
+  reader.Start();
+  plat::RunLoop::Main().RunPending();
+  plat::RunLoop::Main().RunPending();
+  close(fds[0]);
+  EXPECT_FALSE(console.HasQuit());
+  // Both lines ran, the last one without its line end.
+  EXPECT_EQ(out.str(),
+            "unknown command \"bogus\" (help lists the commands)\n"
+            "unknown command \"bogus\" (help lists the commands)\n");
+  plat::RunLoop::Main().Reset();
+}
+
+}  // namespace
