@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/RunLoop.h"
+#include "platform/sim/SimulatedSwitch.h"
 
 namespace tallowmere::vm {
 
@@ -41,5 +42,30 @@ class EmulatorConsole {
 // "button N" takes a port number from 1 to 4 as a person reads it on the panel; 0-based result,
 // or -1 when the text is not such a number.
 int PanelPort(std::string_view argument);
+
+// What both emulators do with a device of their kind (one with Plug() and Unplug()) and the
+// switch state behind it: plug it in, serve "button N", "unplug" and "plug" until "quit" or the
+// end of the input, and unplug it on the way out. Answers the exit status of the program.
+template <typename Device>
+int ServeSwitch(Device& device, plat::sim::SimulatedSwitch& state) {
+  EmulatorConsole console;
+  console.On("button", [&](std::string_view argument) {
+    const int port = PanelPort(argument);
+    if (port < 0) {
+      Log("button: say button 1 to button 4");
+      return;
+    }
+    state.PressButton(port);
+    Log("button " + std::string(argument) + ": port " + std::to_string(state.CurrentPort() + 1));
+  });
+  console.On("unplug", [&](std::string_view) { device.Unplug(); });
+  console.On("plug", [&](std::string_view) { device.Plug(); });
+  console.Start();
+  if (!device.Plug())
+    return 1;
+  plat::RunLoop::Main().RunUntil(plat::kForever);
+  device.Unplug();
+  return 0;
+}
 
 }  // namespace tallowmere::vm

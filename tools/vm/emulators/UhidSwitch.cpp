@@ -175,22 +175,5 @@ int main() {
   using namespace tallowmere::vm;
   auto state = plat::sim::SimulatedSwitch::Create({.generation = 2, .ports = 4});
   UhidSwitch device(state);
-  EmulatorConsole console;
-  console.On("button", [&](std::string_view argument) {
-    const int port = PanelPort(argument);
-    if (port < 0) {
-      Log("button: say button 1 to button 4");
-      return;
-    }
-    state->PressButton(port);
-    Log("button " + std::string(argument) + ": port " + std::to_string(state->CurrentPort() + 1));
-  });
-  console.On("unplug", [&](std::string_view) { device.Unplug(); });
-  console.On("plug", [&](std::string_view) { device.Plug(); });
-  console.Start();
-  if (!device.Plug())
-    return 1;
-  plat::RunLoop::Main().RunUntil(plat::kForever);
-  device.Unplug();
-  return 0;
+  return ServeSwitch(device, *state);
 }
