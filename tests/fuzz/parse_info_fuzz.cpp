@@ -2,9 +2,6 @@
 // the serial-number layout, even: the feature-report layout), the next twelve are the report.
 // Aborts when decoding touches anything outside the decoded status or leaves a field out of
 // its range.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,38 +9,8 @@
 #include <string>
 
 #include "switch/KVMParseInfo.h"
+#include "tests/fuzz/QuietStderr.h"
 #include "tests/switch/ParseInfoInvariants.h"
-
-namespace {
-
-// The invalid-value messages of the serial-number layout would flood the fuzzer's own output:
-// standard error goes to /dev/null while the decoder runs.
-class QuietStderr {
- public:
-  QuietStderr() {
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    const int sink = open("/dev/null", O_WRONLY);
-    if (sink >= 0) {
-      dup2(sink, STDERR_FILENO);
-      close(sink);
-    }
-  }
-  ~QuietStderr() {
-    std::fflush(stderr);
-    if (saved_ >= 0) {
-      dup2(saved_, STDERR_FILENO);
-      close(saved_);
-    }
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
- private:
-  int saved_;
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 13)

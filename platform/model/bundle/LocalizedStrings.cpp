@@ -8,15 +8,27 @@
 // installed (a machine with only C.UTF-8). So each lookup runs with a thread-local messages
 // locale of C.UTF-8 and with LANGUAGE set to the user's list, and puts both back afterwards.
 // A user who chooses the "C" or "POSIX" locale gets the untranslated texts, as with gettext.
+//
+// gettext trusts the catalogues it reads, so every catalogue of the bundle is checked first; a
+// language with a damaged catalogue is left out of the list, and its texts stay untranslated (or
+// come from the user's next language).
 #include <libintl.h>
 #include <locale.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/CFBundle.h"
+#include "platform/model/bundle/MessageCatalogue.h"
 
 namespace {
 
@@ -92,16 +104,52 @@ class ScopedLanguageList {
   std::optional<std::string> saved_;
 };
 
+// "de" of "de_DE.UTF-8@euro": every name gettext may try for a language entry starts with it.
+std::string LanguageOf(const std::string& name) {
+  return name.substr(0, name.find_first_of("_.@"));
+}
+
+// The languages (as LanguageOf names them) that have a damaged catalogue in `directory`.
+std::set<std::string> LanguagesWithDamagedCatalogues(const std::string& directory) {
+  namespace fs = std::filesystem;
+  std::set<std::string> damaged;
+  std::error_code error;
+  for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const fs::path catalogue = entry->path() / "LC_MESSAGES" / (std::string(kDomain) + ".mo");
+    if (!fs::exists(catalogue, error))
+      continue;
+    std::ifstream in(catalogue, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                          std::istreambuf_iterator<char>());
+    if (!plat::IsSoundMessageCatalogue(bytes))
+      damaged.insert(LanguageOf(entry->path().filename().string()));
+  }
+  return damaged;
+}
+
+// The entries of the colon-separated list whose language has no damaged catalogue.
+std::string WithoutDamaged(const std::string& languages, const std::set<std::string>& damaged) {
+  std::string kept;
+  std::istringstream list(languages);
+  for (std::string entry; std::getline(list, entry, ':');) {
+    if (entry.empty() || damaged.count(LanguageOf(entry)) != 0)
+      continue;
+    kept += (kept.empty() ? "" : ":") + entry;
+  }
+  return kept;
+}
+
 std::mutex lookupMutex;
 std::string boundDirectory;
+std::set<std::string> damagedLanguages;  // of the bound directory
 std::string lastLanguages;
 
 std::optional<std::string> Translation(const std::string& resources, const std::string& key) {
   // An empty message id would give the catalogue's header.
   if (resources.empty() || key.empty())
     return std::nullopt;
-  const std::string languages = PreferredLanguages();
-  if (languages.empty())
+  if (PreferredLanguages().empty())
     return std::nullopt;
 
   std::lock_guard lock(lookupMutex);
@@ -110,7 +158,11 @@ std::optional<std::string> Translation(const std::string& resources, const std::
     bindtextdomain(kDomain, directory.c_str());
     bind_textdomain_codeset(kDomain, "UTF-8");
     boundDirectory = directory;
+    damagedLanguages = LanguagesWithDamagedCatalogues(directory);
   }
+  const std::string languages = WithoutDamaged(PreferredLanguages(), damagedLanguages);
+  if (languages.empty())
+    return std::nullopt;
   ScopedThreadLocale messagesLocale(MessagesLocale());
   ScopedLanguageList languageList(languages);
   if (languages != lastLanguages) {

@@ -1,0 +1,314 @@
+#!/usr/bin/env bash
+# The program's cost in figures, in one table: builds an optimised tree (build/bench), runs the
+# in-process benchmarks over the simulated platform, counts a poll's instructions with callgrind,
+# measures the whole programs (start-up, peak memory, idle system calls and wake-ups) and, as
+# reference points measured in the same run, `ddcutil detect` and `solaar show` with no device.
+#   scripts/benchmark.sh            (as root it installs the tools it needs first)
+# Environment: RUNS (start-up runs, 20), IDLE_SECONDS (real-time idle trace, 60).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=$root/build/bench
+runs=${RUNS:-20}
+idle_seconds=${IDLE_SECONDS:-60}
+
+# ---- tools -------------------------------------------------------------------------------------
+tools=(valgrind strace time ddcutil solaar xvfb)
+missing=()
+for p in "${tools[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "benchmark: installing ${missing[*]}" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+      </dev/null >/dev/null
+  else
+    echo "benchmark: missing ${missing[*]} (run as root to install them); going on" >&2
+  fi
+fi
+have() { command -v "$1" >/dev/null 2>&1; }
+
+# ---- build -------------------------------------------------------------------------------------
+scripts/install-deps.sh >&2
+cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target program_benchmarks poll_tick_count idle_minute tallowmere \
+  tallowmere-console-only tallowmere-sim tallowmere_translations >&2
+bin=$build/bin
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"  # HOTKEY.CFG and the traces go here
+
+rows=()  # "figure|value|goal|verdict"
+row() { rows+=("$1|$2|$3|$4"); }
+verdict() { awk -v v="$1" -v g="$2" 'BEGIN {
+  if (v !~ /^[0-9.]+$/) print "-"; else print (v + 0 <= g + 0) ? "met" : "MISSED" }'; }
+# Kilobytes as megabytes with one decimal, or what went wrong.
+megabytes() { awk -v k="$1" 'BEGIN { if (k ~ /^[0-9]+$/) printf "%.1f MB", k / 1024; else print k }'; }
+
+# ---- in-process: Google Benchmark over the simulated platform ----------------------------------
+"$bin/program_benchmarks" --benchmark_format=csv --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true >benchmarks.csv 2>/dev/null
+# The median of five repetitions; times in the unit Google Benchmark chose, made microseconds.
+median_us() {
+  awk -F, -v name="\"$1_median\"" '$1 == name {
+      t = $4; u = $5; gsub(/"/, "", u)
+      f = (u == "ns") ? 0.001 : (u == "ms") ? 1000 : (u == "s") ? 1e6 : 1
+      printf "%.2f", t * f }' benchmarks.csv
+}
+tick=$(median_us "PollTick/generation:2")
+period=$(median_us "PollPeriod/generation:2")
+row "poll tick, CPU (v2 switch; v1 is not polled)" "$tick us" "<= 20 us" "$(verdict "$tick" 20)"
+row "2 s of event loop with one poll (v2)" "$period us" "-" "-"
+for g in 1 2; do
+  hotkey=$(median_us "HotKey/generation:$g")
+  row "hot key to report sent, less the 10 ticks (v$g)" "$hotkey us" "< 500 us" \
+    "$(verdict "$hotkey" 500)"
+done
+
+# ---- in-process: a poll's instructions, counted by callgrind -----------------------------------
+# The difference between 2000 and 1000 polls, so that the first poll's one-off work drops out.
+if have valgrind; then
+  for n in 1000 2000; do
+    valgrind --tool=callgrind --toggle-collect='TimerFunction*' --callgrind-out-file=/dev/null \
+      "$bin/poll_tick_count" "$n" >/dev/null 2>"callgrind.$n" || true
+  done
+  c1=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.1000)
+  c2=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.2000)
+  row "poll tick, instructions (v2, callgrind)" "$(((c2 - c1) / 1000))" "-" "-"
+else
+  row "poll tick, instructions (callgrind)" "not measured: no valgrind" "-" "-"
+fi
+
+# ---- whole process: start-up to the idle event loop -------------------------------------------
+# From exec to the start of the main thread's first wait that blocks (a poll that waits 100 ms or
+# more, or never returns), from strace timestamps; only the traced calls stop the program
+# (seccomp), which keeps strace's cost small. The console front reads its commands from standard
+# input, kept open and silent meanwhile; the desktop front is ended by `timeout`.
+startup_ms() {  # program, runs, then the environment for it
+  local program=$1 n=$2
+  shift 2
+  rm -f trace.*
+  for ((i = 1; i <= n; i++)); do
+    (sleep 2) | env "$@" timeout 3 strace --seccomp-bpf -f -ttt -T \
+      -e trace=execve,openat,poll,ppoll,epoll_wait,epoll_pwait -o "trace.$i" "$program" \
+      >/dev/null 2>&1 || true
+  done
+  # Discovery lists the hidraw devices once for all the vendor/product pairs it watches.
+  listings=$(cat trace.* | grep -c 'openat(.*"/sys/class/hidraw"' || true)
+  awk 'function took(line) { return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
+    function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
+      if (best == "" || ms < best) best = ms }
+    FNR == 1 { start = ""; pid = ""; done = 0; pending = "" }
+    /execve\(/ && start == "" { start = $2; pid = $1 }
+    /killed by SIG(SEGV|ABRT|BUS|ILL|FPE)/ { crashed = 1 }
+    done || $1 != pid { next }
+    /(poll|ppoll|epoll_wait|epoll_pwait)\(/ && /unfinished/ { pending = $2; next }
+    /(poll|ppoll|epoll_wait|epoll_pwait)\(/ { if (took($0) >= 0.1) idle($2); next }
+    /resumed>/ { if (pending != "" && took($0) >= 0.1) idle(pending); pending = ""; next }
+    /\+\+\+ (exited|killed)/ && pending != "" { idle(pending) }
+    END { if (crashed) print "crashed crashed"
+          else if (count) printf "%.1f %.1f\n", total / count, best; else print "? ?" }' trace.*
+  echo "$listings" >listings
+}
+# `tallowmere` with no display runs the console front. tallowmere-console-only is the same
+# program linked without the desktop front: the difference is the cost of loading the desktop's
+# libraries, which `tallowmere` pays whichever front it shows.
+no_display=(-u DISPLAY -u WAYLAND_DISPLAY)
+read -r console_mean console_best < <(startup_ms "$bin/tallowmere" "$runs" "${no_display[@]}")
+row "console front: start-up to idle loop (mean, best of $runs)" \
+  "$console_mean ms ($console_best best)" "< 10 ms" "$(verdict "$console_mean" 10)"
+row "  listings of the hidraw devices per start-up" "$(awk -v r="$runs" '{ print $1 / r }' listings)" \
+  "1" "$([ "$(cat listings)" = "$runs" ] && echo met || echo MISSED)"
+read -r alone_mean alone_best < <(startup_ms "$bin/tallowmere-console-only" "$runs" \
+  "${no_display[@]}")
+row "  the same, linked without the desktop front" "$alone_mean ms ($alone_best best)" "< 10 ms" \
+  "$(verdict "$alone_mean" 10)"
+
+# The same in instructions, which the machine's other work does not change: a whole run, start
+# and quit at the end of its input, counted by callgrind (dynamic linking included).
+if have valgrind; then
+  for program in tallowmere tallowmere-console-only; do
+    env "${no_display[@]}" valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+      "$bin/$program" </dev/null >/dev/null 2>"callgrind.$program" || true
+    count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "callgrind.$program")
+    label="console front: start and quit, instructions (callgrind)"
+    [ "$program" = tallowmere ] || label="  the same, linked without the desktop front"
+    row "$label" "$(awk -v n="$count" 'BEGIN { printf "%.1f million", n / 1e6 }')" "-" "-"
+  done
+fi
+
+# ---- whole process: peak resident memory (VmHWM) once idle -------------------------------------
+peak_kb() {  # program, then the environment for it
+  local program=$1
+  shift
+  mkfifo input.fifo
+  env "$@" "$program" <input.fifo >/dev/null 2>&1 &
+  local pid=$!
+  exec 9>input.fifo  # standard input stays open until the reading is taken
+  sleep "${SETTLE:-1}"
+  local hwm
+  hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+  echo "${hwm:-not measured: the program had ended}"
+  exec 9>&-  # end of input: the console front quits
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  rm -f input.fifo
+}
+console_kb=$(peak_kb "$bin/tallowmere" "${no_display[@]}")
+row "console front: peak resident memory, idle" "$(megabytes "$console_kb")" "< 6 MB" \
+  "$(verdict "$console_kb" $((6 * 1024)))"
+alone_kb=$(peak_kb "$bin/tallowmere-console-only" "${no_display[@]}")
+row "  the same, linked without the desktop front" "$(megabytes "$alone_kb")" "< 6 MB" \
+  "$(verdict "$alone_kb" $((6 * 1024)))"
+
+# ---- the desktop front, under Xvfb -------------------------------------------------------------
+# `tallowmere` shows the desktop front when it can open a display.
+desktop_measured=0
+if [[ $(ldd "$bin/tallowmere") == *libgtk* ]] && have Xvfb; then
+  display_number=97
+  while [ -e "/tmp/.X$display_number-lock" ]; do display_number=$((display_number + 1)); done
+  display=:$display_number
+  Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  read -r desktop_mean desktop_best < <(startup_ms "$bin/tallowmere" "$runs" DISPLAY="$display")
+  desktop_kb=$(SETTLE=2 peak_kb "$bin/tallowmere" DISPLAY="$display")
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  row "desktop front: start-up to idle loop (mean, best of $runs)" \
+    "$desktop_mean ms ($desktop_best best)" "< 300 ms" "$(verdict "$desktop_mean" 300)"
+  row "desktop front: peak resident memory, idle" "$(megabytes "$desktop_kb")" "< 60 MB" \
+    "$(verdict "$desktop_kb" $((60 * 1024)))"
+  desktop_measured=1
+else
+  row "desktop front: start-up and memory" "not measured yet (no desktop front in this build)" \
+    "< 300 ms, < 60 MB" "-"
+fi
+
+# ---- idle cost ---------------------------------------------------------------------------------
+# A real minute of `tallowmere` with no switch, after 5 seconds to start: every system call of
+# every thread but the waits, and the wake-ups (waits that returned), per minute.
+settle=5
+idle_trace() {  # output, program, then the environment for it
+  local out=$1 program=$2
+  shift 2
+  (sleep $((idle_seconds + settle + 5))) | env "$@" timeout -s INT $((idle_seconds + settle)) \
+    strace -f -ttt -o "$out" "$program" >/dev/null 2>&1 || true
+}
+# Calls and wake-ups from `settle` seconds after exec on, and how many of the calls read the
+# simulation's clock-following timer (its descriptor comes from timerfd_create).
+idle_counts() {
+  awk -v settle="$settle" '
+    /execve\(/ && start == "" { start = $2 }
+    /timerfd_create\(/ { split($0, a, "= "); timer = a[2] + 0 }
+    # The signal that ends the trace interrupts the waits: that is not a wake-up of the program.
+    start == "" || $2 < start + settle || /--- SIG|\+\+\+ |ERESTART|restart_syscall/ { next }
+    /resumed>/ { if (/(poll|ppoll|epoll_wait|epoll_pwait|select)/) wakes++; next }
+    /^[0-9]+ +[0-9.]+ [a-z_0-9]+\(/ {
+      if (/(poll|ppoll|epoll_wait|epoll_pwait|select)\(/) { if (!/unfinished/) wakes++; next }
+      if (timer && $0 ~ ("read\\(" timer ",")) follower++
+      calls++ }
+    END { printf "%d %d %d\n", calls, wakes, follower }' "$1"
+}
+scale() { awk -v n="$1" -v s="$idle_seconds" 'BEGIN { printf "%.0f", n * 60 / s }'; }
+idle_trace idle.trace "$bin/tallowmere" "${no_display[@]}"
+read -r idle_calls idle_wakes _ < <(idle_counts idle.trace)
+row "idle, no switch, real minute: calls besides the wait / wake-ups" \
+  "$(scale "$idle_calls") / $(scale "$idle_wakes") per min" "0 / 0" \
+  "$([ "$idle_calls" = 0 ] && [ "$idle_wakes" = 0 ] && echo met || echo MISSED)"
+if [ "$desktop_measured" = 1 ]; then
+  Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  idle_trace desktop.trace "$bin/tallowmere" DISPLAY="$display"
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  read -r desk_calls desk_wakes _ < <(idle_counts desktop.trace)
+  row "  desktop front, the same" "$(scale "$desk_calls") / $(scale "$desk_wakes") per min" \
+    "0 / 0" "$([ "$desk_calls" = 0 ] && [ "$desk_wakes" = 0 ] && echo met || echo MISSED)"
+fi
+
+# With a switch: a minute of the simulation's virtual time (tallowmere-sim from a pipe is virtual
+# too); the switch is simulated, so its polls cost no system call, and a trace of the minute
+# shows whether anything else runs.
+for g in 1 2; do
+  strace -f -o "virtual.$g" "$bin/idle_minute" "$g" >"virtual.$g.out" 2>/dev/null || true
+  polls=$(awk '/^polls/ { print $2 }' "virtual.$g.out")
+  others=$(awk '/^polls/ { print $6 }' "virtual.$g.out")
+  calls=$(awk '/idle minute: begin/ { inside = 1; next } /idle minute: end/ { inside = 0 }
+    inside && /^[0-9]+ +[a-z_0-9]+\(/ { n++ } END { print n + 0 }' "virtual.$g")
+  want=$([ "$g" = 2 ] && echo 30 || echo 0)  # a generation-1 switch is not polled
+  row "idle, v$g switch, virtual minute: polls / other commands / system calls" \
+    "$polls / $others / $calls" "$want / 0 / 0" \
+    "$([ "$polls" = "$want" ] && [ "$others" = 0 ] && [ "$calls" = 0 ] && echo met || echo MISSED)"
+done
+
+# tallowmere-sim from a terminal (a pseudo-terminal made by `script`), a real minute: its clock
+# follows the wall clock by waking on a timer of its own (the simulation's, not the program's).
+if have script; then
+  (sleep $((idle_seconds + settle + 5))) | timeout -s INT $((idle_seconds + settle)) script -qfec \
+    "strace -f -ttt -o $work/sim.trace env -u DISPLAY -u WAYLAND_DISPLAY $bin/tallowmere-sim" \
+    /dev/null >/dev/null 2>&1 || true
+  read -r sim_calls sim_wakes sim_follower < <(idle_counts sim.trace)
+  row "tallowmere-sim in a terminal, v2 switch, real minute: wake-ups; other calls" \
+    "$(scale "$sim_wakes") (clock follower: $(scale "$sim_follower")); $(scale $((sim_calls - sim_follower))) per min" \
+    "-" "simulation"
+fi
+
+# ---- reference points: ddcutil detect, solaar show (no device) ---------------------------------
+# Each whole run, exec to exit (median of the runs), with our program's whole run (start, then
+# quit at the end of its input) beside it; peak memory from GNU time.
+# The median of the runs: the machine's other work only ever adds time.
+wall_ms() {  # runs, command...   (EPOCHREALTIME: the shell's own clock, no process to start)
+  local n=$1
+  shift
+  local start end
+  for ((i = 1; i <= n; i++)); do
+    start=${EPOCHREALTIME/./}
+    "$@" </dev/null >/dev/null 2>&1 || true
+    end=${EPOCHREALTIME/./}
+    echo $((end - start))
+  done | sort -n | awk '{ t[NR] = $1 } END { printf "%.1f", t[int((NR + 1) / 2)] / 1e3 }'
+}
+max_kb() { { /usr/bin/time -f %M "$@" </dev/null 2>&1 >/dev/null || true; } | tail -n1; }
+ours_ms=$(wall_ms "$runs" env "${no_display[@]}" "$bin/tallowmere")
+ours_kb=$(max_kb env "${no_display[@]}" "$bin/tallowmere")
+row "console front: whole run, start to quit" "$ours_ms ms, $(megabytes "$ours_kb")" "-" "-"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {
+  if (a ~ /^[0-9.]+$/ && b ~ /^[0-9.]+$/ && b > 0) printf "%.2f", a / b; else print "?" }'; }
+for reference in "ddcutil detect" "solaar show"; do
+  tool=${reference%% *}
+  if have "$tool" && [ -x /usr/bin/time ]; then
+    # shellcheck disable=SC2086
+    ms=$(wall_ms "$runs" $reference)
+    # shellcheck disable=SC2086
+    kb=$(max_kb $reference)
+    row "$reference (no device): whole run, peak memory" "$ms ms, $(megabytes "$kb")" "-" \
+      "reference"
+    row "  console front / $reference: time, memory" \
+      "$(ratio "$ours_ms" "$ms") x, $(ratio "$ours_kb" "$kb") x" "-" "-"
+    if [ "$desktop_measured" = 1 ]; then
+      row "  desktop front start-up / $reference run, memory" \
+        "$(ratio "$desktop_mean" "$ms") x, $(ratio "$desktop_kb" "$kb") x" "-" "-"
+    fi
+  else
+    row "$reference" "not measured: not installed" "-" "-"
+  fi
+done
+
+# ---- the table ---------------------------------------------------------------------------------
+cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
+echo
+echo "Tallowmere figures: $cpu, $(nproc) cores, Linux $(uname -r), $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "(build/bench: gcc RelWithDebInfo; in-process figures are medians of 5 repetitions;"
+echo " load average when done: $(cut -d' ' -f1-3 /proc/loadavg))"
+{
+  echo "figure|measured|goal|verdict"
+  echo "---|---|---|---"
+  printf '%s\n' "${rows[@]}"
+} | awk -F'|' '{ for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > w[i]) w[i] = length($i) } }
+  END { for (r = 1; r <= NR; r++) { line = ""
+          for (i = 1; i <= 4; i++) line = line sprintf("%-*s", w[i] + 2, cell[r, i]); print line } }'
