@@ -12,6 +12,7 @@
 #include "platform/console/Console.h"
 #include "platform/console/InputReader.h"
 #include "platform/gtk/DesktopWindows.h"
+#include "platform/gtk/DisplayNamed.h"
 #include "platform/gtk/GLibLoop.h"
 #include "platform/gtk/SessionWatch.h"
 #include "platform/gtk/SingleInstance.h"
@@ -22,11 +23,6 @@ namespace plat::gtk {
 namespace {
 
 DesktopFront* running = nullptr;
-
-bool Named(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
 
 // Standard input that carries commands: a pipe or a file (not a terminal, not /dev/null).
 bool InputIsCommands() {
@@ -61,7 +57,7 @@ DesktopFront* DesktopFront::Running() {
 }
 
 bool DesktopFront::OpenDisplay() {
-  if (!Named("DISPLAY") && !Named("WAYLAND_DISPLAY"))
+  if (!DisplayNamed())
     return false;
   // X11 first, where the global hot keys can be grabbed (also through XWayland).
   gdk_set_allowed_backends("x11,*");

@@ -16,12 +16,9 @@
 #include <iostream>
 #include <string>
 
-namespace {
+#include "platform/gtk/DisplayNamed.h"
 
-bool Named(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
+namespace {
 
 // The folder of this program's own executable, with its final slash; "" when unknown.
 std::string OwnFolder() {
@@ -34,7 +31,7 @@ std::string OwnFolder() {
 }
 
 bool HandOffToDesktop() {
-  if (!Named("DISPLAY") && !Named("WAYLAND_DISPLAY"))
+  if (!plat::gtk::DisplayNamed())
     return false;
   const std::string folder = OwnFolder();
   if (folder.empty())

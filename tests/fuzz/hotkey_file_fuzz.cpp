@@ -12,24 +12,11 @@
 #include <fstream>
 
 #include "app/HotKeyFile.h"
+#include "tests/fuzz/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A folder for the whole run, in memory where possible: every input writes the file.
-struct Folder {
-  Folder() {
-    const fs::path memory = "/dev/shm";
-    std::string pattern =
-        ((access(memory.c_str(), W_OK) == 0 ? memory : fs::temp_directory_path()) /
-         "hotkeys-XXXXXX")
-            .string();
-    path = mkdtemp(pattern.data());
-  }
-  ~Folder() { fs::remove_all(path); }
-  fs::path path;
-};
 
 bool Broken(const char* rule) {
   std::fprintf(stderr, "HOTKEY.CFG reader broke a rule: %s\n", rule);
@@ -39,13 +26,13 @@ bool Broken(const char* rule) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Folder folder;
-  std::ofstream(folder.path / "HOTKEY.CFG", std::ios::binary)
+  static ScratchFolder folder("hotkeys");
+  std::ofstream(folder.path() / "HOTKEY.CFG", std::ios::binary)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   // The folder is the working directory only while the reader runs: the fuzzer reads its corpus
   // by relative paths.
   const fs::path previous = fs::current_path();
-  fs::current_path(folder.path);
+  fs::current_path(folder.path());
   _HOT_KEY keys[4], again[4];
   std::memset(keys, 0xA5, sizeof keys);
   const int result = GetHotKeyConfiguration(keys);

@@ -20,27 +20,11 @@
 
 #include "platform/CFBundle.h"
 #include "platform/CoreFoundation.h"
+#include "tests/fuzz/ScratchFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Folder {
-  Folder() {
-    const fs::path memory = "/dev/shm";
-    std::string pattern =
-        ((access(memory.c_str(), W_OK) == 0 ? memory : fs::temp_directory_path()) /
-         "catalogues-XXXXXX")
-            .string();
-    path = mkdtemp(pattern.data());
-    setenv("LANG", "C.UTF-8", 1);
-    setenv("LANGUAGE", "xx", 1);
-  }
-  ~Folder() { fs::remove_all(path); }
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  fs::path path;
-};
 
 void Require(bool holds, const char* rule) {
   if (!holds) {
@@ -63,6 +47,14 @@ void LookUp(const char* key) {
   CFRelease(keyString);
 }
 
+// Each input is looked up in language xx, whatever the machine's own settings.
+ScratchFolder& Bundles() {
+  static ScratchFolder folder("catalogues");
+  setenv("LANG", "C.UTF-8", 1);
+  setenv("LANGUAGE", "xx", 1);
+  return folder;
+}
+
 }  // namespace
 
 // gettext's parser of a catalogue's Plural-Forms expression leaks a few bytes when the expression
@@ -72,9 +64,9 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Folder folder;
+  static ScratchFolder& folder = Bundles();
   static unsigned long input = 0;
-  const fs::path bundle = folder.path / std::to_string(++input);
+  const fs::path bundle = folder.path() / std::to_string(++input);
   const fs::path messages = bundle / "locale" / "xx" / "LC_MESSAGES";
   fs::create_directories(messages);
   {

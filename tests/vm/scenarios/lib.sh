@@ -38,17 +38,7 @@ switch_command() { echo "$*" >&4; }
 # wait_for FILE PATTERN [SECONDS]: until a line of FILE matches PATTERN (grep -E); says so when
 # it never does.
 wait_for() {
-  limit=$(($3 + 0))
-  [ "$limit" -gt 0 ] || limit=30
-  ticks=0
-  while ! grep -Eq "$2" "$1" 2>/dev/null; do
-    ticks=$((ticks + 1))
-    if [ "$ticks" -gt $((limit * 5)) ]; then
-      echo "timed out after ${limit}s waiting for /$2/ in $(basename "$1")"
-      return 1
-    fi
-    usleep 200000
-  done
+  wait_for_count "$1" "$2" 1 "${3:-}"
 }
 
 # wait_for_count FILE PATTERN COUNT [SECONDS]: until COUNT lines of FILE match.
