@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config ccache
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev gettext
   libudev-dev libusb-1.0-0-dev
