@@ -34,10 +34,9 @@ namespace {
 constexpr std::uint16_t kVendor = 0x10D5;
 constexpr std::uint16_t kProduct = 0x5501;
 // Feature report 4 (8 bytes) and 5 (4 bytes), report IDs included, on a vendor page.
-const std::uint8_t kDescriptor[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26,
-                                    0xFF, 0x00, 0x75, 0x08, 0x85, 0x04, 0x09, 0x02, 0x95, 0x07,
-                                    0xB1, 0x02, 0x85, 0x05, 0x09, 0x03, 0x95, 0x03, 0xB1, 0x02,
-                                    0xC0};
+const std::uint8_t kDescriptor[] = {
+    0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x85, 0x04,
+    0x09, 0x02, 0x95, 0x07, 0xB1, 0x02, 0x85, 0x05, 0x09, 0x03, 0x95, 0x03, 0xB1, 0x02, 0xC0};
 
 double Milliseconds(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
@@ -167,9 +166,10 @@ int main(int argc, char** argv) {
   HIDSetDeviceInfo(&data, command, 8);
   const double commandTime = Milliseconds(Clock::now() - start);
 
-  std::printf("how %s\nfirst-status %08x\nlongest-block-ms %.1f\nfirst-poll-ms %.1f\n"
-              "next-poll-ms %.2f\ncommand-ms %.2f\n",
-              how, static_cast<unsigned>(first), timed->longest, firstPoll, nextPoll, commandTime);
+  std::printf(
+      "how %s\nfirst-status %08x\nlongest-block-ms %.1f\nfirst-poll-ms %.1f\n"
+      "next-poll-ms %.2f\ncommand-ms %.2f\n",
+      how, static_cast<unsigned>(first), timed->longest, firstPoll, nextPoll, commandTime);
   (*data.hidDevice)->Release(data.hidDevice);
   // The stuck call is left to the kernel: the process ends without waiting for it.
   return 0;

@@ -38,8 +38,7 @@ DeadlineCaller::Outcome DeadlineCaller::Run(std::function<void()> call) {
   state_->job = std::move(call);
   state_->running = true;
   state_->work.notify_one();
-  const bool returned =
-      state_->done.wait_for(lock, deadline_, [this] { return !state_->running; });
+  const bool returned = state_->done.wait_for(lock, deadline_, [this] { return !state_->running; });
   return returned ? Outcome::kDone : Outcome::kTimedOut;
 }
 

@@ -52,8 +52,7 @@ std::vector<UdevDevice> PresentDevices(udev* context) {
   udev_enumerate_scan_devices(enumerate);
   udev_list_entry* entry = nullptr;
   udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
-    udev_device* device =
-        udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
+    udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
     if (device == nullptr)
       continue;
     present.push_back(Describe(device));

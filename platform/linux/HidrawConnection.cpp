@@ -61,7 +61,7 @@ IOReturn HidrawConnection::SetReport(IOHIDReportType type, UInt32 reportID, cons
   if (reportID > 0xFF || size == 0 || size > kMaxHidrawTransfer - prefix || buffer == nullptr)
     return kIOReturnBadArgument;
   if (reportID != 0 && buffer[0] != reportID)
-    return kIOReturnBadArgument;  // a numbered report starts with its own ID
+    return kIOReturnBadArgument;                  // a numbered report starts with its own ID
   std::vector<std::uint8_t> wire(size + prefix);  // an unnumbered one after a 0
   std::memcpy(wire.data() + prefix, buffer, size);
   int sent = 0;

@@ -115,8 +115,7 @@ IOReturn HidrawDevice::WriteOutputReport(const std::uint8_t* data, std::size_t s
     return kIOReturnTimeout;
   if (*result < 0)
     return StatusFromErrno(static_cast<int>(-*result));
-  return static_cast<std::size_t>(*result) == report->size() ? kIOReturnSuccess
-                                                             : kIOReturnUnderrun;
+  return static_cast<std::size_t>(*result) == report->size() ? kIOReturnSuccess : kIOReturnUnderrun;
 }
 
 }  // namespace plat::linux_dev

@@ -1,7 +1,6 @@
 #include "platform/linux/ServiceTree.h"
 
 #include <algorithm>
-#include <set>
 
 #include "platform/linux/HidrawConnection.h"
 #include "platform/linux/UsbConnections.h"
@@ -35,8 +34,7 @@ UsbDeviceRequests UsbDeviceRequests::Real() {
   return {ReadUsbString, ReattachKernelDriver};
 }
 
-ServiceTree::ServiceTree(fs::path root, UsbDeviceRequests usb,
-                         std::shared_ptr<HidrawSystem> hidraw)
+ServiceTree::ServiceTree(fs::path root, UsbDeviceRequests usb, std::shared_ptr<HidrawSystem> hidraw)
     : root_(std::move(root)), usb_(std::move(usb)), hidrawSystem_(std::move(hidraw)) {}
 
 void ServiceTree::AddPresentDevices() {
@@ -119,6 +117,7 @@ void ServiceTree::UsbDeviceRemoved(const fs::path& syspath) {
   const auto service = found->second;
   usbDevices_.erase(found);
   usbNodes_.erase(syspath);
+  serialRefused_.erase(syspath);
   const auto below = [&](const auto& entry) { return IsBelow(entry.first, syspath); };
   std::erase_if(interfaces_, below);
   std::erase_if(hidraw_, below);
@@ -133,8 +132,10 @@ void ServiceTree::Changed(const fs::path& syspath) {
     return;
   }
   const auto node = usbNodes_.find(syspath);
-  if (node == usbNodes_.end() || !node->second->OpenRefused())
+  if (node == usbNodes_.end() ||
+      (!node->second->OpenRefused() && !serialRefused_.contains(syspath)))
     return;
+  serialRefused_.erase(syspath);
   UsbDeviceRemoved(syspath);
   UsbDeviceAdded(syspath);
   for (const fs::path& hidraw : HidrawSyspaths(root_)) {
@@ -209,8 +210,12 @@ void ServiceTree::Add(HidrawInfo info) {
   // The kernel cuts HID_UNIQ at a U+0000 character and leaves it empty when it could not read
   // the serial number: then the USB device's own string descriptor, every character of it.
   if (!info.serialNumber && info.usb && info.usb->serialIndex != 0 && usb_.readString) {
-    if (auto serial = usb_.readString(*info.usb, info.usb->serialIndex); serial && !serial->empty())
+    bool refused = false;
+    auto serial = usb_.readString(*info.usb, info.usb->serialIndex, &refused);
+    if (serial && !serial->empty())
       info.serialNumber = std::move(serial);
+    if (refused)
+      serialRefused_.insert(info.usb->syspath);
   }
   const std::shared_ptr<IOService> parent =
       info.usb ? InterfaceService(info, UsbDeviceService(*info.usb)) : StandInParent(info);

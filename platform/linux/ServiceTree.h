@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,10 @@ class UsbNode;
 // What the tree asks of USB devices themselves, through their usbfs nodes; a test replaces it
 // (an empty function asks nothing).
 struct UsbDeviceRequests {
-  // A string descriptor of the device (its serial number), as UTF-8.
-  std::function<std::optional<std::string>(const UsbDeviceInfo&, std::uint8_t)> readString;
+  // A string descriptor of the device (its serial number), as UTF-8; *refused when the user may
+  // not open the device.
+  std::function<std::optional<std::string>(const UsbDeviceInfo&, std::uint8_t, bool* refused)>
+      readString;
   // Hands an interface back to the kernel's drivers.
   std::function<void(const UsbDeviceInfo&, int)> reattach;
   static UsbDeviceRequests Real();
@@ -84,6 +87,8 @@ class ServiceTree {
   std::shared_ptr<HidrawSystem> hidrawSystem_;
   std::map<std::filesystem::path, std::shared_ptr<IOService>> usbDevices_;
   std::map<std::filesystem::path, std::shared_ptr<UsbNode>> usbNodes_;
+  // USB devices whose serial number could not be read for lack of permission.
+  std::set<std::filesystem::path> serialRefused_;
   std::map<std::filesystem::path, std::shared_ptr<IOService>> interfaces_;
   std::map<std::filesystem::path, std::shared_ptr<IOService>> hidraw_;
   // Shared with the USB devices' connections, which write through a HID interface's node.

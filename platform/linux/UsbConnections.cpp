@@ -44,6 +44,7 @@ class OneOffHandle {
   OneOffHandle(const OneOffHandle&) = delete;
   OneOffHandle& operator=(const OneOffHandle&) = delete;
   libusb_device_handle* Get() const { return opened_ ? node_.Handle() : nullptr; }
+  bool Refused() const { return node_.OpenRefused(); }
 
  private:
   UsbNode node_;
@@ -233,13 +234,13 @@ IOReturn UsbDeviceConnection::InterfaceServices(const IOUSBFindInterfaceRequest&
     auto service = std::make_shared<IOService>("IOUSBInterface", device);
     service->SetNumberProperty("bInterfaceNumber", interface.number);
     service->SetNumberProperty("bInterfaceClass", interface.interfaceClass);
-    service->SetPlugInFactory([node = node_, interface, hidraw](
-                                  CFUUIDRef type, PlugInBackend* backend) -> IOReturn {
-      if (!SameUUID(type, kIOUSBInterfaceUserClientTypeID))
-        return kIOReturnUnsupported;
-      *backend = std::make_shared<UsbInterfaceConnection>(node, interface, hidraw);
-      return kIOReturnSuccess;
-    });
+    service->SetPlugInFactory(
+        [node = node_, interface, hidraw](CFUUIDRef type, PlugInBackend* backend) -> IOReturn {
+          if (!SameUUID(type, kIOUSBInterfaceUserClientTypeID))
+            return kIOReturnUnsupported;
+          *backend = std::make_shared<UsbInterfaceConnection>(node, interface, hidraw);
+          return kIOReturnSuccess;
+        });
     services->push_back(std::move(service));
   }
   return kIOReturnSuccess;
@@ -297,8 +298,8 @@ IOReturn UsbInterfaceConnection::WritePipe(UInt8 pipeRef, const UInt8* buffer, U
   return status;
 }
 
-IOReturn UsbInterfaceConnection::TransferClaimed(const UsbEndpoint& endpoint,
-                                                 const UInt8* buffer, UInt32 size) {
+IOReturn UsbInterfaceConnection::TransferClaimed(const UsbEndpoint& endpoint, const UInt8* buffer,
+                                                 UInt32 size) {
   libusb_device_handle* handle = node_->Handle();
   const int number = interface_.number;
   const bool detach = libusb_kernel_driver_active(handle, number) == 1;
@@ -334,10 +335,13 @@ IOReturn UsbInterfaceConnection::TransferClaimed(const UsbEndpoint& endpoint,
   return static_cast<UInt32>(moved) == size ? kIOReturnSuccess : kIOReturnUnderrun;
 }
 
-std::optional<std::string> ReadUsbString(const UsbDeviceInfo& device, std::uint8_t index) {
+std::optional<std::string> ReadUsbString(const UsbDeviceInfo& device, std::uint8_t index,
+                                         bool* refused) {
+  *refused = false;
   if (index == 0)
     return std::nullopt;
   const OneOffHandle handle(device, false);
+  *refused = handle.Refused();
   if (handle.Get() == nullptr)
     return std::nullopt;
   unsigned char bytes[255] = {};

@@ -130,8 +130,10 @@ class UsbInterfaceConnection final : public USBInterfaceBackend {
 };
 
 // The device's string descriptor `index` in English (US), read from the device; nothing when
-// the device cannot be opened or does not answer within the transfer timeout.
-std::optional<std::string> ReadUsbString(const UsbDeviceInfo& device, std::uint8_t index);
+// the device cannot be opened (*refused: for lack of permission) or does not answer within the
+// transfer timeout.
+std::optional<std::string> ReadUsbString(const UsbDeviceInfo& device, std::uint8_t index,
+                                         bool* refused);
 
 // Hands interface `number` back to the kernel's drivers (a program that was killed while it had
 // detached the HID driver leaves the interface without one). Quiet when it cannot.

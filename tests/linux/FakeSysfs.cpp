@@ -18,8 +18,8 @@ void Write(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
 }
 
 // One configuration (value 1) with HID interface 0 and its interrupt IN endpoint 0x81.
-const std::vector<std::uint8_t> kHidConfiguration = {
-    9, 2, 25, 0, 1, 1, 0, 0x80, 50, 9, 4, 0, 0, 1, 3, 0, 0, 0, 7, 5, 0x81, 3, 8, 0, 10};
+const std::vector<std::uint8_t> kHidConfiguration = {9, 2, 25, 0, 1, 1, 0, 0x80, 50, 9, 4, 0, 0,
+                                                     1, 3, 0,  0, 0, 7, 5, 0x81, 3,  8, 0, 10};
 
 std::string Hex4(unsigned value) {
   char text[8];

@@ -17,7 +17,9 @@ class FakeSysfs {
   struct Device {
     Device(std::uint16_t vendorID = 0x10D5, std::uint16_t productID = 0x55FF,
            std::string hidUniq = {}, std::vector<std::uint8_t> descriptor = {})
-        : vendor(vendorID), product(productID), uniq(std::move(hidUniq)),
+        : vendor(vendorID),
+          product(productID),
+          uniq(std::move(hidUniq)),
           reportDescriptor(std::move(descriptor)) {}
     std::uint16_t vendor;
     std::uint16_t product;

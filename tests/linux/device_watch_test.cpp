@@ -19,8 +19,10 @@ class DeviceWatchTest : public ::testing::Test {
   void TearDown() override { plat::IORegistry::Shared().Reset(); }
 
   UsbDeviceRequests Requests() {
-    return {[this](const UsbDeviceInfo&, std::uint8_t index) -> std::optional<std::string> {
+    return {[this](const UsbDeviceInfo&, std::uint8_t index,
+                   bool* refused) -> std::optional<std::string> {
               stringsRead.push_back(index);
+              *refused = serialRefused;
               return serial;
             },
             [this](const UsbDeviceInfo& device, int number) {
@@ -37,6 +39,7 @@ class DeviceWatchTest : public ::testing::Test {
   FakeSysfs sysfs;
   std::shared_ptr<FakeHidraw> kernel = std::make_shared<FakeHidraw>();
   std::optional<std::string> serial;
+  bool serialRefused = false;
   std::vector<std::uint8_t> stringsRead;
   std::vector<std::pair<fs::path, int>> reattached;
   ServiceTree tree{sysfs.Root(), Requests(), kernel};
@@ -52,7 +55,8 @@ TEST_F(DeviceWatchTest, DevicesUdevHasNotInitialisedWaitForTheirAnnouncement) {
     bool initialized;
     bool takenAtStart;
   };
-  for (const Case c : {Case{true, false, false}, Case{true, true, true}, Case{false, false, true}}) {
+  for (const Case c :
+       {Case{true, false, false}, Case{true, true, true}, Case{false, false, true}}) {
     ServiceTree fresh(sysfs.Root(), Requests(), kernel);
     DeviceEvents events(fresh, c.udevdRuns);
     auto present = std::vector{Usb(usb), Hidraw(hidraw)};
@@ -124,6 +128,23 @@ TEST_F(DeviceWatchTest, AChangeOfARefusedNodeMakesItsServicesAgain) {
   // A change of a node that opened is nothing new.
   events.Handle(Hidraw(hidraw, "change"));
   EXPECT_EQ(tree.HidService(hidraw), renewed);
+
+  // A version-1 switch whose serial number (cut from HID_UNIQ) the user could not read from the
+  // USB device: the USB device's change makes it again, serial number and all.
+  FakeSysfs::Device version1{0x10D5, 0x000D, ""};
+  version1.serialIndex = 3;
+  const auto v1Hidraw = sysfs.AddUsbHid(version1);
+  const auto v1Usb = FakeSysfs::UsbDeviceOf(v1Hidraw);
+  serialRefused = true;
+  events.Handle(Usb(v1Usb, "add"));
+  events.Handle(Hidraw(v1Hidraw, "add"));
+  plat::CFHolder key(plat::MakeCFString("SerialNumber"));
+  EXPECT_EQ(CFDictionaryGetValue(tree.HidService(v1Hidraw)->Properties(), key.get()), nullptr);
+  serialRefused = false;
+  serial = std::string("\0AB", 3);
+  events.Handle(Usb(v1Usb, "change"));
+  ASSERT_NE(tree.HidService(v1Hidraw), nullptr);
+  EXPECT_NE(CFDictionaryGetValue(tree.HidService(v1Hidraw)->Properties(), key.get()), nullptr);
 }
 
 TEST_F(DeviceWatchTest, ARescanAfterLostEventsRemovesTheGoneAndAddsTheNew) {
@@ -152,11 +173,11 @@ TEST_F(DeviceWatchTest, SerialNumberComesFromTheUsbDeviceWhenHidUniqHasNone) {
     std::size_t reads;
   };
   const Case cases[] = {
-      {"S1", 3, "XX", "S1", 0},                                            // HID_UNIQ has it
-      {"", 3, std::string("\0AB", 3), std::string("\0AB", 3), 1},          // cut at U+0000
-      {"", 0, "XX", std::nullopt, 0},                                      // the device has none
-      {"", 3, std::nullopt, std::nullopt, 1},                              // could not be read
-      {"", 3, "", std::nullopt, 1},                                        // an empty string
+      {"S1", 3, "XX", "S1", 0},                                    // HID_UNIQ has it
+      {"", 3, std::string("\0AB", 3), std::string("\0AB", 3), 1},  // cut at U+0000
+      {"", 0, "XX", std::nullopt, 0},                              // the device has none
+      {"", 3, std::nullopt, std::nullopt, 1},                      // could not be read
+      {"", 3, "", std::nullopt, 1},                                // an empty string
   };
   for (const Case& c : cases) {
     FakeSysfs::Device device{0x10D5, 0x000D, c.uniq, {}};

@@ -113,9 +113,9 @@ TEST(HidrawConnection, SizesBeyondTheIoctlSizeFieldAndBadReportsAreRefused) {
     IOReturn set;
   };
   // The ioctl's 14-bit size field holds 16383, the unnumbered report's leading 0 included.
-  const Case cases[] = {{4, 16383, kIOReturnSuccess},   {4, 16384, kIOReturnBadArgument},
-                        {0, 16382, kIOReturnSuccess},   {0, 16383, kIOReturnBadArgument},
-                        {4, 0, kIOReturnBadArgument},   {256, 8, kIOReturnBadArgument},
+  const Case cases[] = {{4, 16383, kIOReturnSuccess}, {4, 16384, kIOReturnBadArgument},
+                        {0, 16382, kIOReturnSuccess}, {0, 16383, kIOReturnBadArgument},
+                        {4, 0, kIOReturnBadArgument}, {256, 8, kIOReturnBadArgument},
                         {5, 8, kIOReturnBadArgument}};  // a numbered report starts with its ID
   for (const Case& c : cases) {
     EXPECT_EQ(rig.connection.SetReport(kIOHIDReportTypeFeature, c.reportID, big.data(), c.size),

@@ -20,16 +20,16 @@ namespace {
 const Bytes kDevice = {18, 1, 0, 2, 0, 0, 0, 64, 0xD5, 0x10, 0x0D, 0, 0, 1, 1, 2, 3, 2};
 // Configuration 1: HID interface 0 with IN 0x81. Configuration 2 adds vendor interface 1 with
 // IN 0x82 and OUT 0x02, and an alternate setting 1 of it with one more endpoint.
-const Bytes kConfiguration1 = {9, 2, 25, 0, 1, 1, 0, 0x80, 50, 9, 4,    0, 0,
-                               1, 3, 0,  0, 0, 7, 5, 0x81, 3,    8, 0, 10};
+const Bytes kConfiguration1 = {9, 2, 25, 0, 1, 1, 0, 0x80, 50, 9, 4, 0, 0,
+                               1, 3, 0,  0, 0, 7, 5, 0x81, 3,  8, 0, 10};
 const Bytes kConfiguration2 = {
-    9, 2, 64, 0, 2, 2, 0, 0x80, 50,                     // configuration 2, two interfaces
-    9, 4, 0, 0, 1, 3, 0, 0, 0, 7, 5, 0x81, 3, 8, 0, 10,  // HID, IN
-    9, 4, 1, 0, 2, 0xFF, 0, 0, 0, 7, 5, 0x82, 3, 8, 0, 10, 7, 5, 0x02, 3, 8, 0, 10,  // vendor
-    9, 4, 1, 1, 1, 0xFF, 0, 0, 0, 7, 5, 0x03, 3, 8, 0, 10};  // its alternate setting 1
+    9, 2, 64, 0, 2, 2,    0, 0x80, 50,                           // configuration 2, two interfaces
+    9, 4, 0,  0, 1, 3,    0, 0,    0,  7, 5, 0x81, 3, 8, 0, 10,  // HID, IN
+    9, 4, 1,  0, 2, 0xFF, 0, 0,    0,  7, 5, 0x82, 3, 8, 0, 10, 7, 5, 0x02, 3, 8, 0, 10,  // vendor
+    9, 4, 1,  1, 1, 0xFF, 0, 0,    0,  7, 5, 0x03, 3, 8, 0, 10};  // its alternate setting 1
 // Interface 0 of the HID driver with its IN 0x81 and OUT 0x01 endpoints.
-const Bytes kHidOutConfiguration = {9, 2, 32, 0, 1, 1, 0, 0x80, 50, 9, 4, 0, 0, 2, 3, 0,
-                                    0, 0, 7,  5, 0x81, 3, 8, 0, 10, 7, 5, 0x01, 3, 8, 0, 10};
+const Bytes kHidOutConfiguration = {9, 2, 32, 0, 1,    1, 0, 0x80, 50, 9, 4, 0,    0, 2, 3, 0,
+                                    0, 0, 7,  5, 0x81, 3, 8, 0,    10, 7, 5, 0x01, 3, 8, 0, 10};
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes all;
@@ -50,8 +50,8 @@ TEST(UsbDescriptors, InterfacesComeFromTheActiveConfiguration) {
   const Case cases[] = {
       {Concat({kDevice, kConfiguration1, kConfiguration2}), 1, {1}, true},
       {Concat({kDevice, kConfiguration1, kConfiguration2}), 2, {1, 2}, true},
-      {Concat({kDevice, kConfiguration1}), 2, {}, false},          // no such configuration
-      {Concat({kDevice, kConfiguration1}), 0, {}, false},          // unconfigured
+      {Concat({kDevice, kConfiguration1}), 2, {}, false},  // no such configuration
+      {Concat({kDevice, kConfiguration1}), 0, {}, false},  // unconfigured
       {Concat({kDevice, Bytes(kConfiguration1.begin(), kConfiguration1.end() - 1)}), 1, {}, false},
       {Bytes(kDevice.begin(), kDevice.end() - 1), 1, {}, false},  // no device descriptor
       {Concat({kDevice, {9, 2, 11, 0, 1, 1, 0, 0x80, 50, 0, 4}}), 1, {}, false},  // 0-length item
@@ -81,11 +81,11 @@ TEST(UsbDescriptors, StringsKeepEveryUtf16Unit) {
     std::optional<std::string> text;
   };
   const Case cases[] = {
-      {{8, 3, 0, 0, 'A', 0, 'B', 0}, std::string("\0AB", 3)},       // U+0000 first
-      {{6, 3, 0xE9, 0, 0x3D, 0xD8}, "\xC3\xA9\xEF\xBF\xBD"},        // é, a lone surrogate
-      {{6, 3, 0x3D, 0xD8, 0x00, 0xDE}, "\xF0\x9F\x98\x80"},         // a pair
-      {{5, 3, 'A', 0, 'B'}, "A"},                                   // an odd byte left out
-      {{10, 3, 'A', 0}, "A"},                                       // shorter than it says
+      {{8, 3, 0, 0, 'A', 0, 'B', 0}, std::string("\0AB", 3)},  // U+0000 first
+      {{6, 3, 0xE9, 0, 0x3D, 0xD8}, "\xC3\xA9\xEF\xBF\xBD"},   // é, a lone surrogate
+      {{6, 3, 0x3D, 0xD8, 0x00, 0xDE}, "\xF0\x9F\x98\x80"},    // a pair
+      {{5, 3, 'A', 0, 'B'}, "A"},                              // an odd byte left out
+      {{10, 3, 'A', 0}, "A"},                                  // shorter than it says
       {{2, 3}, ""},
       {{4, 2, 'A', 0}, std::nullopt},
       {{1}, std::nullopt},
@@ -164,6 +164,14 @@ TEST_F(UsbConnectionTableTest, EndpointsAreReadWithoutOpeningTheDevice) {
   EXPECT_EQ(vendor->WritePipe(2, packet, 8), kIOReturnNoDevice);
   EXPECT_EQ(vendor->WritePipe(1, packet, 8), kIOReturnBadArgument);
   EXPECT_TRUE(kernel->Calls().empty());
+  // Something else at the node's path (here a plain file, not device 189:N): no device, and
+  // libusb never sees it.
+  const auto node = sysfs.Root() / "dev/bus/usb/001/003";
+  std::filesystem::create_directories(node.parent_path());
+  std::ofstream(node) << "";
+  auto device = usb->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made);
+  ASSERT_EQ(device, kIOReturnSuccess);
+  EXPECT_EQ(std::get<std::shared_ptr<plat::USBDeviceBackend>>(made)->Open(), kIOReturnNoDevice);
 }
 
 TEST_F(UsbConnectionTableTest, AnOutEndpointOnTheHidInterfaceIsWrittenThroughHidraw) {
@@ -177,7 +185,8 @@ TEST_F(UsbConnectionTableTest, AnOutEndpointOnTheHidInterfaceIsWrittenThroughHid
   kernel->info = {0x03, 0x10D5, 0x000D};
   for (const Case c : {Case{"", kIOReturnNoDevice, 0}, Case{"usbhid", kIOReturnSuccess, 1}}) {
     FakeSysfs::Device device{0x10D5, 0x000D, "S1", {}};
-    kernel->number = makedev(FakeSysfs::kHidrawMajor, static_cast<unsigned>(c.hidrawWrites));  // hidraw0, hidraw1
+    kernel->number = makedev(FakeSysfs::kHidrawMajor,
+                             static_cast<unsigned>(c.hidrawWrites));  // hidraw0, hidraw1
     device.configurations = kHidOutConfiguration;
     device.interfaceDriver = c.driver;
     auto interfaces = Interfaces(device);
