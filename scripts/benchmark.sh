@@ -97,7 +97,7 @@ startup_ms() {  # program, runs, then the environment for it
       >/dev/null 2>&1 || true
   done
   # Discovery lists the hidraw devices once for all the vendor/product pairs it watches.
-  listings=$(cat trace.* | grep -c 'openat(.*"/sys/class/hidraw"' || true)
+  listings=$(cat trace.* | grep -cE 'openat\(.*"/sys/class/hidraw/?"' || true)
   awk 'function took(line) { return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
     function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
       if (best == "" || ms < best) best = ms }
