@@ -212,17 +212,6 @@ TEST(HidrawConnection, TheProcessEndsWhileACallIsStuckForever) {
       testing::ExitedWithCode(7), "");
 }
 
-TEST(HidrawConnection, AnOutputReportGoesOutAsItStands) {
-  Rig rig;
-  const UInt8 packet[8] = {0x01, 0x02};
-  EXPECT_EQ(rig.device->WriteOutputReport(packet, 8), kIOReturnSuccess);
-  const auto calls = rig.kernel->Calls();
-  ASSERT_EQ(calls.size(), 1u);
-  // Report number 0, which the HID driver drops: the 8 bytes go on the endpoint unchanged.
-  EXPECT_EQ(calls[0].bytes, (std::vector<UInt8>{0, 0x01, 0x02, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(rig.kernel->Closed(), 1);
-}
-
 TEST(HidrawConnection, NoAccessIsToldOncePerRefusalWithItsCause) {
   FakeSysfs folder;
   const auto record = folder.Root() / "c244:7";
