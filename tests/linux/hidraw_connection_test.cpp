@@ -164,6 +164,11 @@ TEST(HidrawConnection, ADeviceThatStopsAnsweringCostsOneDeadlineThenFailsAtOnce)
   HidrawConnection other(rig.device);
   EXPECT_EQ(other.Open(0), kIOReturnNotResponding);
   EXPECT_EQ(rig.connection.Open(0), kIOReturnNotResponding);
+  // The lock is the same for every hidraw node: another device does not open either.
+  auto otherKernel = std::make_shared<FakeHidraw>();
+  HidrawConnection otherDevice(std::make_shared<HidrawDevice>(SwitchIdentity(), otherKernel));
+  EXPECT_EQ(otherDevice.Open(0), kIOReturnNotResponding);
+  EXPECT_EQ(otherKernel->Opened(), 0);
   EXPECT_EQ(rig.kernel->Opened(), 1);
   EXPECT_EQ(rig.kernel->Calls().size(), 1u);
 
