@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/IOUSBLib.h"
+#include "platform/model/iokit/DeviceWrites.h"
 
 namespace plat::linux_dev {
 
@@ -73,6 +74,7 @@ IOReturn StatusFromLibusb(int error) {
 }
 
 void ReportNoAccess(const std::string& devnode, unsigned vendor, unsigned product) {
+  plat::NoteAccessRefused(devnode);
   static std::set<std::string> reported;
   if (!reported.insert(devnode).second)
     return;
