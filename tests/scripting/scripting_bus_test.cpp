@@ -253,35 +253,18 @@ TEST_F(ScriptingBus, TallowmerectlCommandsAnswerWithTheirExitStatus) {
   }
 }
 
-TEST(Tallowmerectl, CommandLineMistakesAndHelpNeedNoBus) {
+// The words are checked before any bus is looked for (their table is in scripting_text_tests).
+TEST(Tallowmerectl, UsageHelpAndVersionNeedNoBus) {
   const std::vector<std::string> noBus{"DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR="};
-  const std::vector<std::vector<std::string>> mistakes{{},
-                                                       {"jump"},
-                                                       {"switch"},
-                                                       {"switch", "0"},
-                                                       {"switch", "9"},
-                                                       {"switch", "two"},
-                                                       {"switch", "2", "3"},
-                                                       {"status", "--yaml"},
-                                                       {"autoscan", "maybe"},
-                                                       {"quit", "now"}};
-  for (const auto& arguments : mistakes) {
-    std::vector<std::string> argv{TALLOWMERECTL};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const Ran ran = RunProgram(argv, noBus);
-    EXPECT_EQ(ran.status, 2) << (arguments.empty() ? "(none)" : arguments[0]);
-    EXPECT_TRUE(ran.err.starts_with("tallowmerectl: ")) << ran.err;
-    EXPECT_EQ(std::count(ran.err.begin(), ran.err.end(), '\n'), 1) << ran.err;
-    EXPECT_EQ(ran.out, "");
-  }
-  Ran ran = RunProgram({TALLOWMERECTL, "--version"}, noBus);
+  Ran ran = RunProgram({TALLOWMERECTL, "switch", "two"}, noBus);
+  EXPECT_EQ(ran.status, 2);
+  EXPECT_EQ(ran.err, "tallowmerectl: switch: 'two' is not a port number (1 to 8)\n");
+  ran = RunProgram({TALLOWMERECTL, "--version"}, noBus);
   EXPECT_EQ(ran.status, 0);
   EXPECT_EQ(ran.out, "tallowmerectl " TALLOWMERE_VERSION "\n");
   ran = RunProgram({TALLOWMERECTL, "--help"}, noBus);
   EXPECT_EQ(ran.status, 0);
-  for (const char* command : {"status", "switch N", "next", "previous", "autoscan on|off|toggle",
-                              "preferences", "quit", "watch"})
-    EXPECT_NE(ran.out.find(command), std::string::npos) << command;
+  EXPECT_TRUE(ran.out.starts_with("Usage: tallowmerectl COMMAND\n")) << ran.out;
 }
 
 TEST_F(ScriptingBus, WatchPrintsEachChangeUntilTheProgramQuits) {
