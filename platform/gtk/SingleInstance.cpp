@@ -52,14 +52,10 @@ std::string SingleInstance::ObjectPath(const std::string& busName) {
 }
 
 bool SingleInstance::Claim(const std::string& busName, const std::string& objectPath) {
-  const std::optional<std::string> address = dbus::SessionBusAddress();
-  if (address) {
-    bus_ = g_dbus_connection_new_for_address_sync(
-        address->c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-  }
+  // Only a bus that exists: GLib would otherwise start one for us (autolaunch). The shared
+  // connection, so that the front's other users of the bus (hot keys, tray) share it too.
+  if (dbus::SessionBusAddress())
+    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (bus_ == nullptr)
     return true;  // no session bus: nobody to share it with
   g_dbus_connection_set_exit_on_close(bus_, FALSE);
