@@ -47,14 +47,19 @@ RunLoop::Id RunLoop::AddObserver(Callback afterEachCallback) {
   return id;
 }
 
-bool RunLoop::RemoveObserver(Id observer) { return observers_.erase(observer) > 0; }
+bool RunLoop::RemoveObserver(Id observer) {
+  return observers_.erase(observer) > 0;
+}
 
 void RunLoop::TellObservers() {
-  if (observers_.empty()) return;
+  if (observers_.empty())
+    return;
   // An observer may remove itself or another.
   std::vector<std::shared_ptr<Callback>> observers;
-  for (const auto& [id, observer] : observers_) observers.push_back(observer);
-  for (const auto& observer : observers) (*observer)();
+  for (const auto& [id, observer] : observers_)
+    observers.push_back(observer);
+  for (const auto& observer : observers)
+    (*observer)();
 }
 
 void RunLoop::Stop() {
