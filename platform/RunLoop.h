@@ -39,6 +39,11 @@ class RunLoop {
   Id AddSource(int fd, Callback onReady);
   bool RemoveSource(Id source);
 
+  // Called after every callback the loop delivers (posted work, a timer, a ready source), for
+  // whoever must notice what that callback changed without polling for it.
+  Id AddObserver(Callback afterEachCallback);
+  bool RemoveObserver(Id observer);
+
   // Delivers everything due until `deadline`, in time order, moving the clock forward; returns
   // at the deadline, when Stop() is called, or when nothing could ever happen any more (no
   // timer, no source, nothing posted) and the deadline is kForever. May be nested. On a virtual
@@ -71,10 +76,12 @@ class RunLoop {
   // Waits for a source to become ready, or until `until`; returns true when a source was served.
   bool WaitForSources(Nanos until);
   Nanos EarliestTimer() const;
+  void TellObservers();
 
   std::map<Id, Timer> timers_;
   std::map<Id, Source> sources_;
   std::vector<Callback> posted_;
+  std::map<Id, std::shared_ptr<Callback>> observers_;
   Id nextId_ = 1;
   std::uint64_t nextOrder_ = 0;
   int depth_ = 0;

@@ -34,7 +34,7 @@ have() { command -v "$1" >/dev/null 2>&1; }
 scripts/install-deps.sh >&2
 cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target program_benchmarks poll_tick_count idle_minute stuck_switch \
-  tallowmere tallowmere-desktop tallowmere-sim tallowmere_translations >&2
+  tallowmere tallowmere-desktop tallowmere-sim tallowmere_translations tallowmerectl >&2
 bin=$build/bin
 
 work=$(mktemp -d)
@@ -289,6 +289,7 @@ for reference in "ddcutil detect" "solaar show"; do
     ms=$(wall_ms "$runs" $reference)
     # shellcheck disable=SC2086
     kb=$(max_kb $reference)
+    [ "$tool" = ddcutil ] && ddcutil_ms=$ms
     row "$reference (no device): whole run, peak memory" "$ms ms, $(megabytes "$kb")" "-" \
       "reference"
     row "  console front / $reference: time, memory" \
@@ -301,6 +302,59 @@ for reference in "ddcutil detect" "solaar show"; do
     row "$reference" "not measured: not installed" "-" "-"
   fi
 done
+
+# ---- scripting: tallowmerectl against a running program ----------------------------------------
+# tallowmere-sim on a private session bus, its console on a pipe. Its clock is virtual, so the
+# protocol's 10-tick delay before a command costs nothing: tallowmerectl's whole run (exec, the
+# call, the command sent to the switch, the answer, exit) bounds the time from exec to the
+# command leaving the program, less the 10 ticks.
+ddcutil_ms=${ddcutil_ms:-}
+if have dbus-daemon; then
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>bus.address >/dev/null 2>&1 &
+  bus_pid=$!
+  for _ in $(seq 50); do [ -s bus.address ] && break; sleep 0.1; done
+  address=$(head -n1 bus.address)
+  mkfifo sim.in
+  env -u DISPLAY -u WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS="$address" "$bin/tallowmere-sim" <sim.in \
+    >sim.out 2>/dev/null &
+  sim_pid=$!
+  exec 9>sim.in
+  for _ in $(seq 50); do
+    DBUS_SESSION_BUS_ADDRESS=$address "$bin/tallowmerectl" status >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  switch_ms=$(export DBUS_SESSION_BUS_ADDRESS=$address; wall_ms "$runs" "$bin/tallowmerectl" switch 2)
+  status_ms=$(export DBUS_SESSION_BUS_ADDRESS=$address; wall_ms "$runs" "$bin/tallowmerectl" status)
+  row "tallowmerectl switch 2 to a running program: whole run, exec to answer (median of $runs)" \
+    "$switch_ms ms" "<= 5 ms" "$(verdict "$switch_ms" 5)"
+  row "tallowmerectl status from a running program: whole run (median of $runs)" \
+    "$status_ms ms" "-" "-"
+  if [ -n "$ddcutil_ms" ]; then
+    half=$(ratio "$switch_ms" "$ddcutil_ms")
+    row "  tallowmerectl switch 2 / ddcutil detect, whole runs" "$half x" "<= 0.5 x" \
+      "$(verdict "$half" 0.5)"
+    row "  tallowmerectl status / ddcutil detect, whole runs" \
+      "$(ratio "$status_ms" "$ddcutil_ms") x" "<= 0.5 x" \
+      "$(verdict "$(ratio "$status_ms" "$ddcutil_ms")" 0.5)"
+  fi
+  if have valgrind; then
+    DBUS_SESSION_BUS_ADDRESS=$address valgrind --tool=callgrind --callgrind-out-file=/dev/null \
+      "$bin/tallowmerectl" switch 2 </dev/null >/dev/null 2>callgrind.ctl || true
+    count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.ctl)
+    row "tallowmerectl switch 2, instructions (callgrind)" \
+      "$(awk -v n="$count" 'BEGIN { printf "%.1f million", n / 1e6 }')" "-" "-"
+    env -u DISPLAY -u WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS="$address" valgrind --tool=callgrind \
+      --callgrind-out-file=/dev/null "$bin/tallowmere" </dev/null >/dev/null 2>callgrind.bus || true
+    count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.bus)
+    row "console front with a session bus: start and quit, instructions (callgrind)" \
+      "$(awk -v n="$count" 'BEGIN { printf "%.1f million", n / 1e6 }')" "-" "-"
+  fi
+  exec 9>&-
+  kill "$sim_pid" "$bus_pid" 2>/dev/null || true
+  wait "$sim_pid" "$bus_pid" 2>/dev/null || true
+else
+  row "tallowmerectl switch 2" "not measured: no dbus-daemon" "-" "-"
+fi
 
 # ---- the table ---------------------------------------------------------------------------------
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)

@@ -13,7 +13,7 @@ seconds=${1:-600}
 shift || true
 build=build/fuzzcamp
 all_targets=(parse_info switch_reply hotkey_file nib_reader icns_reader translations uevent
-             report_descriptor)
+             report_descriptor ctl_command_line switch_properties)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 
@@ -31,6 +31,8 @@ for target in "${targets[@]}"; do
   dir=$campaign/$target
   mkdir -p "$dir/corpus"
   log=$dir/log.txt
+  seeds=tests/fuzz/corpus/$target
+  [ -d "$seeds" ] || seeds=tests/scripting/corpus/$target
   started=$(date +%s)
   # One job on one core; a crash ends the run and leaves its input as crash-* in $dir.
   # gettext keeps every catalogue the translations target reads until the process ends, so that
@@ -42,7 +44,7 @@ for target in "${targets[@]}"; do
     left=$((seconds - ($(date +%s) - started)))
     [ "$left" -gt 0 ] || break
     nice -n 10 "$build/bin/$target" -max_total_time="$left" -rss_limit_mb=2048 "${slice[@]}" \
-      -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" "tests/fuzz/corpus/$target" \
+      -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" "$seeds" \
       >>"$log" 2>&1 || true
     [ ${#slice[@]} -gt 0 ] && ! ls "$dir"/crash-* "$dir"/leak-* >/dev/null 2>&1 || break
   done

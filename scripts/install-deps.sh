@@ -10,6 +10,7 @@ packages=(
   libudev-dev libusb-1.0-0-dev
   libgtk-3-dev libx11-dev
   xvfb x11-xkb-utils xdotool trayer dbus-daemon
+  mandoc groff-base man-db zsh fish
 )
 
 missing=()

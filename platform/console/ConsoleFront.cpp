@@ -7,6 +7,7 @@
 #include "platform/RunLoop.h"
 #include "platform/console/Console.h"
 #include "platform/console/InputReader.h"
+#include "platform/dbus/BusService.h"
 
 namespace plat::console {
 
@@ -31,9 +32,11 @@ void ConsoleFront::Start() {
     if (console_)
       console_->ShowPrompt();
   });
+  bus_ = std::make_unique<dbus::BusService>();
 }
 
 void ConsoleFront::Stop() {
+  bus_.reset();
   reader_.reset();
   follower_.reset();
   console_.reset();

@@ -11,6 +11,10 @@
 
 #include "platform/FrontModel.h"
 
+namespace plat::dbus {
+class BusService;
+}
+
 namespace plat::console {
 
 class Console;
@@ -28,6 +32,7 @@ class ConsoleFront final : public Front {
   std::unique_ptr<Console> console_;
   std::unique_ptr<WallClockFollower> follower_;
   std::unique_ptr<InputReader> reader_;
+  std::unique_ptr<dbus::BusService> bus_;  // the scripting interface, when a session bus exists
 };
 
 }  // namespace plat::console

@@ -1,9 +1,11 @@
 #include "platform/gtk/SingleInstance.h"
 
-#include <cctype>
 #include <iostream>
 
 #include "platform/Processes.h"
+#include "platform/dbus/BusNames.h"
+#include "platform/dbus/SessionBus.h"
+#include "platform/dbus/SwitchObject.h"
 
 namespace plat::gtk {
 namespace {
@@ -23,26 +25,21 @@ constexpr gint kActivationTimeoutMs = 5000;
 
 }  // namespace
 
+SingleInstance::SingleInstance() = default;
+
 SingleInstance::~SingleInstance() {
   if (bus_ == nullptr)
     return;
+  switch_.reset();
+  // Answers given just before the end (the scripting interface's Quit) still leave.
+  g_dbus_connection_flush_sync(bus_, nullptr, nullptr);
   if (registration_ != 0)
     g_dbus_connection_unregister_object(bus_, registration_);
   g_object_unref(bus_);
 }
 
-std::string SingleInstance::BusName(const std::string& programName) {
-  std::string name = "org.tallowmere.";
-  bool upper = true;
-  for (char c : programName) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) {
-      upper = true;
-      continue;
-    }
-    name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
-    upper = false;
-  }
-  return name;
+std::string SingleInstance::BusName(const std::string&) {
+  return dbus::kBusName;
 }
 
 std::string SingleInstance::ObjectPath(const std::string& busName) {
@@ -55,9 +52,13 @@ std::string SingleInstance::ObjectPath(const std::string& busName) {
 }
 
 bool SingleInstance::Claim(const std::string& busName, const std::string& objectPath) {
-  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  // Only a bus that exists: GLib would otherwise start one for us (autolaunch). The shared
+  // connection, so that the front's other users of the bus (hot keys, tray) share it too.
+  if (dbus::SessionBusAddress())
+    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (bus_ == nullptr)
     return true;  // no session bus: nobody to share it with
+  g_dbus_connection_set_exit_on_close(bus_, FALSE);
   GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
   static const GDBusInterfaceVTable vtable{&SingleInstance::MethodCalled, nullptr, nullptr, {}};
   registration_ = g_dbus_connection_register_object(
@@ -74,8 +75,10 @@ bool SingleInstance::Claim(const std::string& busName, const std::string& object
   guint32 answer = 0;
   g_variant_get(reply, "(u)", &answer);
   g_variant_unref(reply);
-  if (answer == kPrimaryOwner || answer == kAlreadyOwner)
+  if (answer == kPrimaryOwner || answer == kAlreadyOwner) {
+    switch_ = std::make_unique<dbus::SwitchObject>(bus_);
     return true;
+  }
 
   GVariantBuilder noData;
   g_variant_builder_init(&noData, G_VARIANT_TYPE("a{sv}"));

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/IOUSBLib.h"
+#include "platform/model/iokit/DeviceWrites.h"
 
 namespace plat::linux_dev {
 
@@ -85,6 +86,7 @@ bool HasUaccessTag(const std::filesystem::path& udevRecord) {
 }
 
 void ReportNoAccess(const std::string& devnode, unsigned vendor, unsigned product, bool tagged) {
+  plat::NoteAccessRefused(devnode);
   static std::map<std::string, bool> reported;
   const auto [entry, added] = reported.try_emplace(devnode, tagged);
   if (!added && entry->second == tagged)

@@ -84,6 +84,19 @@ void Unplug(Console& console, std::string_view arguments) {
   }
 }
 
+// The cable pulled out before the program hears of it: the switch answers nothing from now on,
+// and its removal is announced at `unplug`.
+void Disconnect(Console& console, std::string_view arguments) {
+  const auto simulated = Bench::Shared().NewestSwitch();
+  if (!arguments.empty()) {
+    console.Print("disconnect: takes no arguments");
+  } else if (simulated == nullptr) {
+    console.Print("disconnect: nothing is plugged in");
+  } else {
+    simulated->SetConnected(false);
+  }
+}
+
 void Button(Console& console, std::string_view arguments) {
   const auto simulated = Bench::Shared().NewestSwitch();
   if (simulated == nullptr) {
@@ -153,6 +166,9 @@ void Sim(Console& console, std::string_view arguments) {
        "plug in a switch (4 ports, all available, 10D5:5500 v2, 10D5:000D v1)", Plug});
   plat::console::AddProgramCommand(
       {"unplug", "unplug", "unplug the switch plugged in last", Unplug});
+  plat::console::AddProgramCommand(
+      {"disconnect", "disconnect",
+       "the switch plugged in last stops answering; its removal comes at unplug", Disconnect});
   plat::console::AddProgramCommand(
       {"button", "button N", "press the switch's own button for port N", Button});
   plat::console::AddProgramCommand({"sim", "sim", "the simulated switch's own state", Sim});

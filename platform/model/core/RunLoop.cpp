@@ -41,6 +41,27 @@ RunLoop::Id RunLoop::AddSource(int fd, Callback onReady) {
 
 bool RunLoop::RemoveSource(Id source) { return sources_.erase(source) > 0; }
 
+RunLoop::Id RunLoop::AddObserver(Callback afterEachCallback) {
+  const Id id = nextId_++;
+  observers_[id] = std::make_shared<Callback>(std::move(afterEachCallback));
+  return id;
+}
+
+bool RunLoop::RemoveObserver(Id observer) {
+  return observers_.erase(observer) > 0;
+}
+
+void RunLoop::TellObservers() {
+  if (observers_.empty())
+    return;
+  // An observer may remove itself or another.
+  std::vector<std::shared_ptr<Callback>> observers;
+  for (const auto& [id, observer] : observers_)
+    observers.push_back(observer);
+  for (const auto& observer : observers)
+    (*observer)();
+}
+
 void RunLoop::Stop() {
   if (depth_ > 0) ++stopRequests_;
 }
@@ -49,6 +70,7 @@ void RunLoop::Reset() {
   timers_.clear();
   sources_.clear();
   posted_.clear();
+  observers_.clear();
   stopRequests_ = 0;
 }
 
@@ -59,6 +81,7 @@ bool RunLoop::RunPostedWork() {
   batch.swap(posted_);
   for (auto& work : batch) {
     work();
+    TellObservers();
   }
   return true;
 }
@@ -91,6 +114,7 @@ bool RunLoop::FireOneDueTimer() {
     timers_.erase(due);
   }
   (*callback)();
+  TellObservers();
   return true;
 }
 
@@ -128,6 +152,7 @@ bool RunLoop::WaitForSources(Nanos until) {
     if (it == sources_.end()) continue;  // removed by an earlier callback of this round
     std::shared_ptr<Callback> callback = it->second.callback;
     (*callback)();
+    TellObservers();
   }
   return true;
 }

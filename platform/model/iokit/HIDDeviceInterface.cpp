@@ -2,6 +2,7 @@
 #include "platform/IOHIDDevice.h"
 #include "platform/model/iokit/ComObject.h"
 #include "platform/model/iokit/DeviceBackends.h"
+#include "platform/model/iokit/DeviceWrites.h"
 
 namespace {
 
@@ -16,7 +17,9 @@ HRESULT QueryInterface(void* self, REFIID iid, LPVOID* out) {
 }
 
 IOReturn Open(void* self, IOOptionBits options) {
-  return BackendOf(self).Open(options);
+  const IOReturn status = BackendOf(self).Open(options);
+  plat::CountDeviceOpen(status);
+  return status;
 }
 
 IOReturn Close(void* self) {
@@ -31,8 +34,10 @@ IOReturn SetReport(void* self, IOHIDReportType reportType, UInt32 reportID, void
   // Only synchronous exchanges are offered.
   if (callback != nullptr)
     return kIOReturnUnsupported;
-  return BackendOf(self).SetReport(reportType, reportID, static_cast<const UInt8*>(reportBuffer),
-                                   reportBufferSize);
+  const IOReturn status = BackendOf(self).SetReport(
+      reportType, reportID, static_cast<const UInt8*>(reportBuffer), reportBufferSize);
+  plat::CountDeviceWrite(status);
+  return status;
 }
 
 IOReturn GetReport(void* self, IOHIDReportType reportType, UInt32 reportID, void* reportBuffer,

@@ -2,6 +2,7 @@
 #include "platform/IOUSBLib.h"
 #include "platform/model/iokit/ComObject.h"
 #include "platform/model/iokit/DeviceBackends.h"
+#include "platform/model/iokit/DeviceWrites.h"
 #include "platform/model/iokit/IOObjects.h"
 
 namespace {
@@ -17,7 +18,9 @@ HRESULT QueryInterface(void* self, REFIID iid, LPVOID* out) {
 }
 
 IOReturn Open(void* self) {
-  return BackendOf(self).Open();
+  const IOReturn status = BackendOf(self).Open();
+  plat::CountDeviceOpen(status);
+  return status;
 }
 
 IOReturn Close(void* self) {

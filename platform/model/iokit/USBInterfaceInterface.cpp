@@ -2,6 +2,7 @@
 #include "platform/IOUSBLib.h"
 #include "platform/model/iokit/ComObject.h"
 #include "platform/model/iokit/DeviceBackends.h"
+#include "platform/model/iokit/DeviceWrites.h"
 
 namespace {
 
@@ -17,7 +18,9 @@ HRESULT QueryInterface(void* self, REFIID iid, LPVOID* out) {
 }
 
 IOReturn Open(void* self) {
-  return BackendOf(self).Open();
+  const IOReturn status = BackendOf(self).Open();
+  plat::CountDeviceOpen(status);
+  return status;
 }
 
 IOReturn Close(void* self) {
@@ -51,7 +54,10 @@ IOReturn GetPipeProperties(void* self, UInt8 pipeRef, UInt8* direction, UInt8* n
 IOReturn WritePipe(void* self, UInt8 pipeRef, void* buffer, UInt32 size) {
   if (buffer == nullptr && size > 0)
     return kIOReturnBadArgument;
-  return BackendOf(self).WritePipe(pipeRef, static_cast<const UInt8*>(buffer), size);
+  const IOReturn status =
+      BackendOf(self).WritePipe(pipeRef, static_cast<const UInt8*>(buffer), size);
+  plat::CountDeviceWrite(status);
+  return status;
 }
 
 IOUSBInterfaceInterface182 table = {

@@ -1,0 +1,244 @@
+#include "tests/scripting/ScriptingSession.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <utility>
+
+extern char** environ;
+
+namespace scripting_test {
+namespace {
+
+constexpr const char* kName = "org.tallowmere.Tallowmere";
+constexpr const char* kPath = "/org/tallowmere/Tallowmere";
+constexpr const char* kInterface = "org.tallowmere.Switch1";
+const milliseconds kPatience(10000);
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+Ran RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+  char folder[] = "/tmp/scripting-run-XXXXXX";
+  Ran ran;
+  if (mkdtemp(folder) == nullptr)
+    return ran;
+  const std::string out = std::string(folder) + "/out";
+  const std::string err = std::string(folder) + "/err";
+  std::vector<std::string> variables;
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    variables.emplace_back(*variable);
+  for (const std::string& added : environment) {
+    const std::string name = added.substr(0, added.find('=') + 1);
+    std::erase_if(variables, [&](const std::string& known) { return known.starts_with(name); });
+    variables.push_back(added);
+  }
+  std::vector<char*> args;
+  for (const std::string& arg : argv)
+    args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> env;
+  for (const std::string& variable : variables)
+    env.push_back(const_cast<char*>(variable.c_str()));
+  env.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, STDIN_FILENO);
+    dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+    execvpe(args[0], args.data(), env.data());
+    _exit(127);
+  }
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  ran.out = ReadAll(out);
+  ran.err = ReadAll(err);
+  std::filesystem::remove_all(folder);
+  return ran;
+}
+
+ScriptingSession::ScriptingSession(std::vector<std::string> environment)
+    : environment_(std::move(environment)) {
+  char folder[] = "/tmp/scripting-test-XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    why_ = "no scratch folder";
+    return;
+  }
+  folder_ = folder;
+  for (const std::string& variable : environment_) {
+    if (variable.starts_with("DBUS_SESSION_BUS_ADDRESS="))
+      address_ = variable.substr(variable.find('=') + 1);
+  }
+  if (address_.empty()) {
+    bus_ = Child({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address"}, {}, "",
+                 true);
+    address_ = bus_.ReadLine(kPatience).value_or("");
+    if (address_.empty()) {
+      why_ = "dbus-daemon did not start (scripts/install-deps.sh installs it)";
+      return;
+    }
+  }
+  connection_ = g_dbus_connection_new_for_address_sync(
+      address_.c_str(),
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, nullptr, nullptr);
+  if (connection_ == nullptr) {
+    why_ = "cannot connect to the private bus";
+    return;
+  }
+  context_ = g_main_context_new();
+  g_main_context_push_thread_default(context_);
+  subscription_ = g_dbus_connection_signal_subscribe(
+      connection_, kName, "org.freedesktop.DBus.Properties", "PropertiesChanged", kPath, kInterface,
+      G_DBUS_SIGNAL_FLAGS_NONE, &ScriptingSession::Changed, this, nullptr);
+  g_main_context_pop_thread_default(context_);
+}
+
+ScriptingSession::~ScriptingSession() {
+  sim_ = Child();
+  if (connection_ != nullptr) {
+    g_dbus_connection_signal_unsubscribe(connection_, subscription_);
+    g_object_unref(connection_);
+  }
+  if (context_ != nullptr) {
+    while (g_main_context_iteration(context_, FALSE)) {
+    }
+    g_main_context_unref(context_);
+  }
+  if (!folder_.empty())
+    std::filesystem::remove_all(folder_);
+}
+
+std::vector<std::string> ScriptingSession::Environment() const {
+  std::vector<std::string> environment{
+      "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + folder_};
+  environment.insert(environment.end(), environment_.begin(), environment_.end());
+  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address_);
+  return environment;
+}
+
+bool ScriptingSession::Served() {
+  GVariant* reply = g_dbus_connection_call_sync(
+      connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+      "NameHasOwner", g_variant_new("(s)", kName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+      -1, nullptr, nullptr);
+  gboolean owned = FALSE;
+  if (reply != nullptr) {
+    g_variant_get(reply, "(b)", &owned);
+    g_variant_unref(reply);
+  }
+  return owned != FALSE;
+}
+
+bool ScriptingSession::StartSim() {
+  sim_ = Child({TALLOWMERE_SIM}, Environment(), folder_, true);
+  return sim_.Started() && desktop_test::Eventually([&] { return Served(); }, kPatience);
+}
+
+std::string ScriptingSession::Sim(const std::string& lines) {
+  sim_.Send(lines);
+  sim_.Send("status");
+  return sim_
+      .WaitForLine([](const std::string& line) { return line.starts_with("state="); }, kPatience)
+      .value_or("");
+}
+
+std::string ScriptingSession::SwitchLine() {
+  sim_.Send("sim");
+  return sim_
+      .WaitForLine([](const std::string& line) { return line.starts_with("switch v"); }, kPatience)
+      .value_or("");
+}
+
+std::string ScriptingSession::Call(const char* method, GVariant* parameters, std::string* message) {
+  GError* error = nullptr;
+  GVariant* reply = g_dbus_connection_call_sync(
+      connection_, kName, kPath, kInterface, method, parameters, nullptr, G_DBUS_CALL_FLAGS_NONE,
+      static_cast<int>(kPatience.count()), nullptr, &error);
+  if (reply != nullptr) {
+    g_variant_unref(reply);
+    return "";
+  }
+  gchar* remote = g_dbus_error_get_remote_error(error);
+  const std::string name = remote != nullptr ? remote : "(not a D-Bus error)";
+  g_free(remote);
+  g_dbus_error_strip_remote_error(error);
+  if (message != nullptr)
+    *message = error->message;
+  g_error_free(error);
+  return name;
+}
+
+GVariant* ScriptingSession::Properties() {
+  GVariant* reply = g_dbus_connection_call_sync(
+      connection_, kName, kPath, "org.freedesktop.DBus.Properties", "GetAll",
+      g_variant_new("(s)", kInterface), G_VARIANT_TYPE("(a{sv})"), G_DBUS_CALL_FLAGS_NONE,
+      static_cast<int>(kPatience.count()), nullptr, nullptr);
+  if (reply == nullptr)
+    return nullptr;
+  GVariant* properties = g_variant_get_child_value(reply, 0);
+  g_variant_unref(reply);
+  return properties;
+}
+
+void ScriptingSession::Changed(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                               const gchar*, GVariant* parameters, gpointer self) {
+  GVariant* changed = g_variant_get_child_value(parameters, 1);
+  Changes changes;
+  GVariantIter iter;
+  g_variant_iter_init(&iter, changed);
+  const gchar* name = nullptr;
+  GVariant* value = nullptr;
+  while (g_variant_iter_next(&iter, "{&sv}", &name, &value)) {
+    gchar* text = g_variant_print(value, FALSE);
+    changes[name] = text;
+    g_free(text);
+    g_variant_unref(value);
+  }
+  g_variant_unref(changed);
+  static_cast<ScriptingSession*>(self)->changes_.push_back(std::move(changes));
+}
+
+std::vector<Changes> ScriptingSession::TakeChanges(milliseconds look) {
+  // A round trip first: every signal sent before the bus answered has arrived.
+  Served();
+  const auto until = std::chrono::steady_clock::now() + look;
+  while (std::chrono::steady_clock::now() < until) {
+    while (g_main_context_iteration(context_, FALSE)) {
+    }
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+  return std::exchange(changes_, {});
+}
+
+Ran ScriptingSession::Ctl(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv{TALLOWMERECTL};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return RunProgram(argv, Environment());
+}
+
+}  // namespace scripting_test
