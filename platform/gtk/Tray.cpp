@@ -1,0 +1,50 @@
+#include "platform/gtk/Tray.h"
+
+#include "platform/gtk/StatusNotifierItem.h"
+#include "platform/gtk/TrayIcon.h"
+
+// Last: Xlib's macros (KeyPress, None) clash with names in the headers above.
+#include <gdk/gdkx.h>
+
+namespace plat::gtk {
+
+Tray::Tray(GdkDisplay* display) : display_(display) {
+  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (bus_ == nullptr) {
+    UseXEmbed();
+    return;
+  }
+  watch_ = g_bus_watch_name_on_connection(bus_, "org.kde.StatusNotifierWatcher",
+                                          G_BUS_NAME_WATCHER_FLAGS_NONE, &Tray::WatcherAppeared,
+                                          &Tray::WatcherVanished, this, nullptr);
+}
+
+Tray::~Tray() {
+  if (watch_ != 0)
+    g_bus_unwatch_name(watch_);
+  item_.reset();
+  xembed_.reset();
+  if (bus_ != nullptr)
+    g_object_unref(bus_);
+}
+
+void Tray::UseXEmbed() {
+  item_.reset();
+  if (xembed_ == nullptr && display_ != nullptr && GDK_IS_X11_DISPLAY(display_))
+    xembed_ = std::make_unique<TrayIcon>();
+}
+
+void Tray::WatcherAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer self) {
+  auto* tray = static_cast<Tray*>(self);
+  tray->xembed_.reset();
+  if (tray->item_ == nullptr)
+    tray->item_ = std::make_unique<StatusNotifierItem>(tray->bus_);
+  else
+    tray->item_->Register();
+}
+
+void Tray::WatcherVanished(GDBusConnection*, const gchar*, gpointer self) {
+  static_cast<Tray*>(self)->UseXEmbed();
+}
+
+}  // namespace plat::gtk
