@@ -56,6 +56,24 @@ GVariant* NoPixmaps() {
 
 }  // namespace
 
+std::vector<guint8> ArgbPixels(GdkPixbuf* pixbuf) {
+  const int width = gdk_pixbuf_get_width(pixbuf);
+  const int height = gdk_pixbuf_get_height(pixbuf);
+  const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+  const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+  const bool alpha = gdk_pixbuf_get_has_alpha(pixbuf) != FALSE;
+  const guint8* pixels = gdk_pixbuf_read_pixels(pixbuf);
+  std::vector<guint8> argb;
+  argb.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const guint8* p = pixels + y * stride + x * channels;
+      argb.insert(argb.end(), {alpha ? p[3] : guint8{255}, p[0], p[1], p[2]});
+    }
+  }
+  return argb;
+}
+
 GVariant* ItemPixmaps(CGImageRef image) {
   GdkPixbuf* source = DockTilePixbuf(image);
   if (source == nullptr)
@@ -66,18 +84,7 @@ GVariant* ItemPixmaps(CGImageRef image) {
     GdkPixbuf* scaled = gdk_pixbuf_scale_simple(source, size, size, GDK_INTERP_BILINEAR);
     if (scaled == nullptr)
       continue;
-    const int channels = gdk_pixbuf_get_n_channels(scaled);
-    const int stride = gdk_pixbuf_get_rowstride(scaled);
-    const bool alpha = gdk_pixbuf_get_has_alpha(scaled) != FALSE;
-    const guint8* pixels = gdk_pixbuf_read_pixels(scaled);
-    std::vector<guint8> argb;
-    argb.reserve(static_cast<std::size_t>(size * size * 4));
-    for (int y = 0; y < size; ++y) {
-      for (int x = 0; x < size; ++x) {
-        const guint8* p = pixels + y * stride + x * channels;
-        argb.insert(argb.end(), {alpha ? p[3] : guint8{255}, p[0], p[1], p[2]});
-      }
-    }
+    const std::vector<guint8> argb = ArgbPixels(scaled);
     g_object_unref(scaled);
     g_variant_builder_add(
         &pixmaps, "(ii@ay)", size, size,

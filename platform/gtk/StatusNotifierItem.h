@@ -5,6 +5,7 @@
 // menu is the Dock menu (DBusMenu). Works the same under X11 and Wayland: it is D-Bus only.
 #pragma once
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gio/gio.h>
 
 #include <memory>
@@ -17,6 +18,10 @@
 namespace plat::gtk {
 
 class DBusMenu;
+
+// The pixels of `pixbuf` as a StatusNotifierItem carries them: ARGB32 in network byte order (alpha
+// first), row after row.
+std::vector<guint8> ArgbPixels(GdkPixbuf* pixbuf);
 
 // An image as the item's pixmaps: a(iiay), each width, height and ARGB32 pixels in network byte
 // order, at the sizes hosts commonly draw. A floating reference.
