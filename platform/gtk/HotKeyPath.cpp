@@ -24,6 +24,24 @@ std::string Localized(const char* text) {
   return result;
 }
 
+// A connection of the portal's own to the session bus. Newer portals tie a connection to the app
+// ID named in its first call; GTK's shared connection may have asked the portal for settings
+// already (GDK's Wayland backend does), so the hot keys' calls go on a connection of their own.
+GDBusConnection* PrivateSessionBus() {
+  gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (address == nullptr)
+    return nullptr;
+  GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+      address,
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, nullptr, nullptr);
+  g_free(address);
+  if (bus != nullptr)
+    g_dbus_connection_set_exit_on_close(bus, FALSE);
+  return bus;
+}
+
 bool IsX11(GdkDisplay* display) {
   return display != nullptr && GDK_IS_X11_DISPLAY(display);
 }
@@ -45,29 +63,32 @@ HotKeyPath::HotKeyPath(GdkDisplay* display, std::function<void(const std::string
     grabs_ = std::make_unique<X11HotKeys>(display);
     return;
   }
-  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-  if (bus == nullptr) {
+  portalBus_ = PrivateSessionBus();
+  if (portalBus_ == nullptr) {
     PortalAnswered(0);
     return;
   }
-  AskGlobalShortcutsVersion(bus, cancellable_,
+  AskGlobalShortcutsVersion(portalBus_, cancellable_,
                             [this](guint32 version) { PortalAnswered(version); });
-  g_object_unref(bus);
 }
 
 HotKeyPath::~HotKeyPath() {
+  portal_.reset();
   g_cancellable_cancel(cancellable_);
   g_object_unref(cancellable_);
+  if (portalBus_ != nullptr) {
+    // The session's Close leaves before the connection goes.
+    g_dbus_connection_flush_sync(portalBus_, nullptr, nullptr);
+    g_object_unref(portalBus_);
+  }
 }
 
 void HotKeyPath::PortalAnswered(guint32 version) {
   if (version > 0) {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     portal_ = std::make_unique<PortalHotKeys>(
-        bus, version, [this](const std::vector<BoundShortcut>& bound) {
+        portalBus_, version, [this](const std::vector<BoundShortcut>& bound) {
           note_(Localized("Keys the desktop holds:") + " " + DescribeShortcuts(bound));
         });
-    g_object_unref(bus);
     return;
   }
   std::cerr << kNoGlobalShortcutsLine << "\n";

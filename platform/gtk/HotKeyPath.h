@@ -41,6 +41,7 @@ class HotKeyPath {
   GdkDisplay* display_;
   std::function<void(const std::string&)> note_;
   GCancellable* cancellable_;
+  GDBusConnection* portalBus_ = nullptr;
   std::unique_ptr<X11HotKeys> grabs_;
   std::unique_ptr<PortalHotKeys> portal_;
 };

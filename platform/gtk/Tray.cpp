@@ -1,5 +1,7 @@
 #include "platform/gtk/Tray.h"
 
+#include <iostream>
+
 #include "platform/gtk/StatusNotifierItem.h"
 #include "platform/gtk/TrayIcon.h"
 
@@ -30,8 +32,16 @@ Tray::~Tray() {
 
 void Tray::UseXEmbed() {
   item_.reset();
-  if (xembed_ == nullptr && display_ != nullptr && GDK_IS_X11_DISPLAY(display_))
-    xembed_ = std::make_unique<TrayIcon>();
+  if (display_ != nullptr && GDK_IS_X11_DISPLAY(display_)) {
+    if (xembed_ == nullptr)
+      xembed_ = std::make_unique<TrayIcon>();
+    return;
+  }
+  if (!toldNoTray_) {
+    toldNoTray_ = true;
+    std::cerr << "tallowmere: this desktop shows no tray icons (no StatusNotifierItem host); "
+                 "start the program again to open its Preferences window\n";
+  }
 }
 
 void Tray::WatcherAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer self) {

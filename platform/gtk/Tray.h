@@ -1,6 +1,7 @@
 // The Dock tile in whichever tray the desktop has: a StatusNotifierItem while a
 // StatusNotifierWatcher is on the session bus, the XEmbed tray icon otherwise (X11 only: under
-// Wayland there is no XEmbed). The watcher is followed as it comes and goes (a panel restarted).
+// Wayland there is no XEmbed, which is said once). The watcher is followed as it comes and goes (a
+// panel restarted).
 #pragma once
 
 #include <gdk/gdk.h>
@@ -33,6 +34,7 @@ class Tray {
   guint watch_ = 0;
   std::unique_ptr<StatusNotifierItem> item_;
   std::unique_ptr<TrayIcon> xembed_;
+  bool toldNoTray_ = false;
 };
 
 }  // namespace plat::gtk
