@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <utility>
 
@@ -227,6 +228,23 @@ bool Eventually(const std::function<bool()>& condition, milliseconds timeout) {
   }
 }
 
+// A session bus as dbus-daemon's own session configuration makes it, less the folders of
+// services it may start.
+constexpr const char* kBusWithoutServices = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
 DesktopSession::DesktopSession(const SessionSetup& setup) {
   std::vector<std::string> tools{"Xvfb", "dbus-daemon", "xdotool", "setxkbmap"};
   if (setup.tray == TrayHost::kTrayer)
@@ -276,9 +294,15 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
   }
   display_ = ":" + number;
   busEnvironment.push_back("DISPLAY=" + display_);
-  bus_ = Child({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                "--print-address=" + std::to_string(busPipe[1])},
-               busEnvironment, "", false);
+  std::vector<std::string> busArguments{"dbus-daemon", "--nofork", "--nopidfile",
+                                        "--print-address=" + std::to_string(busPipe[1])};
+  if (setup.noActivation) {
+    std::ofstream(home_ + "/bus.conf") << kBusWithoutServices;
+    busArguments.push_back("--config-file=" + home_ + "/bus.conf");
+  } else {
+    busArguments.emplace_back("--session");
+  }
+  bus_ = Child(busArguments, busEnvironment, "", false);
   close(busPipe[1]);
   const std::string address = ReadOneLine(busPipe[0], milliseconds(10000));
   close(busPipe[0]);

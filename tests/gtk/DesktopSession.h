@@ -66,6 +66,8 @@ struct SessionSetup {
   std::vector<std::string> environment;
   // Programs a setup needs besides Xvfb and dbus-daemon.
   std::vector<std::string> tools;
+  // A bus that starts no services (no portal, whatever is installed).
+  bool noActivation = false;
 };
 
 class DesktopSession {

@@ -2,6 +2,8 @@
 // - KDE's global shortcuts: xdg-desktop-portal with KDE's back end and kglobalaccel (on Xvfb; the
 //   program on it as on XWayland in a Wayland session); each shortcut is fired through
 //   kglobalaccel's own interface, as a key press on a Plasma desktop would fire it;
+// - a Wayland session whose desktop has no global shortcuts, with XWayland (a bus that starts no
+//   portal);
 // - Xfce's panel hosting the StatusNotifierItem under Xvfb;
 // - sway on its headless back end with no X server: the program on GDK's Wayland back end, its
 //   item in swaybar, and no global shortcuts (wlroots has no portal for them).
@@ -23,6 +25,11 @@ namespace {
 const milliseconds kPatience(15000);
 // The polling timer shows a new port in the icon within a few seconds.
 const milliseconds kPollPatience(20000);
+
+// What the program says where the desktop offers no global shortcuts.
+constexpr const char* kNoShortcuts =
+    "tallowmere: this desktop offers no global shortcuts to programs; bind keys in its own "
+    "settings to the command \"tallowmerectl switch N\" (N the port)";
 
 bool IsLine(const std::string& wanted, const std::string& line) {
   return line == wanted;
@@ -165,6 +172,26 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
   std::filesystem::remove_all(work);
 }
 
+// A Wayland session whose desktop offers no global shortcuts (no portal at all here), with
+// XWayland: the one line, and the keys grabbed through XWayland still work while the program's
+// windows have the keyboard (here, with no window manager, always).
+TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
+  DesktopSession session({TrayHost::kNone, {}, {}, true});
+  ASSERT_TRUE(session.Missing().empty()) << session.Missing();
+  ASSERT_TRUE(session.Ready()) << session.Why();
+  const std::filesystem::path work = WorkFolder("xwayland");
+  std::vector<std::string> environment = session.Environment();
+  environment.emplace_back("XDG_SESSION_TYPE=wayland");
+  Child program({TALLOWMERE_SIM}, environment, work.string(), true, true);
+  EXPECT_TRUE(
+      program.WaitForLine([](const std::string& line) { return line == kNoShortcuts; }, kPatience))
+      << program.Transcript();
+  session.Xdotool({"key", "ctrl+alt+3"});
+  EXPECT_TRUE(SwitchShows(program, "port=3")) << program.Transcript();
+  QuitsCleanly(program);
+  std::filesystem::remove_all(work);
+}
+
 // --- Xfce's panel: the StatusNotifierItem -------------------------------------------------------
 
 class XfcePanel {
@@ -257,13 +284,8 @@ TEST(ModernDesktopTest, UnderSwayTheDesktopRunsOnWaylandAndSaysHowToBindKeys) {
       [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
       << program.Transcript();
   // The one line, on a desktop without global shortcuts and without X.
-  EXPECT_TRUE(program.WaitForLine(
-      [](const std::string& line) {
-        return line ==
-               "tallowmere: this desktop offers no global shortcuts to programs; bind keys in its "
-               "own settings to the command \"tallowmerectl switch N\" (N the port)";
-      },
-      kPatience))
+  EXPECT_TRUE(
+      program.WaitForLine([](const std::string& line) { return line == kNoShortcuts; }, kPatience))
       << program.Transcript();
   EXPECT_TRUE(Eventually([&] { return session.BarPort() == 1; }, kPatience))
       << "no item in swaybar";
