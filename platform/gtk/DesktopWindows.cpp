@@ -82,6 +82,8 @@ int DesktopWindow::PlaceNote(const ControlView* group, const std::string& text) 
   if (note_ == nullptr) {
     note_ = gtk_label_new(nullptr);
     gtk_label_set_line_wrap(GTK_LABEL(note_), TRUE);
+    // Its width is the group's: a wrapped label would ask for its whole text on one line.
+    gtk_label_set_max_width_chars(GTK_LABEL(note_), 1);
     gtk_label_set_xalign(GTK_LABEL(note_), 0);
     gtk_style_context_add_class(gtk_widget_get_style_context(note_), "dim-label");
     gtk_fixed_put(GTK_FIXED(layout_), note_, 0, 0);

@@ -188,6 +188,23 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
       << program.Transcript();
   session.Xdotool({"key", "ctrl+alt+3"});
   EXPECT_TRUE(SwitchShows(program, "port=3")) << program.Transcript();
+  // The note under the hot keys makes the Preferences window taller (440 x 424 without it), not
+  // wider.
+  program.Send("menu Preferences");
+  std::string geometry;
+  EXPECT_TRUE(Eventually(
+      [&] {
+        const std::string found =
+            session.Xdotool({"search", "--onlyvisible", "--name", "^Preferences$"});
+        if (found.empty())
+          return false;
+        geometry = session.Xdotool({"getwindowgeometry", found.substr(0, found.find('\n'))});
+        return geometry.find("Geometry: 440x") != std::string::npos;
+      },
+      kPatience))
+      << geometry;
+  const std::size_t height = geometry.find("Geometry: 440x");
+  EXPECT_GT(std::stoi(geometry.substr(height + 14)), 424) << geometry;
   QuitsCleanly(program);
   std::filesystem::remove_all(work);
 }
