@@ -57,12 +57,25 @@ void QuitsCleanly(Child& program) {
   EXPECT_EQ(program.Wait(kPatience), 0) << program.Transcript();
 }
 
-std::filesystem::path WorkFolder(const std::string& name) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("tallowmere-" + name + "-" + std::to_string(getpid()));
-  std::filesystem::create_directories(folder);
-  return folder;
-}
+// A working folder for the program (its HOTKEY.CFG), gone with the test, passed or failed.
+class WorkFolder {
+ public:
+  explicit WorkFolder(const std::string& name)
+      : path_(std::filesystem::temp_directory_path() /
+              ("tallowmere-" + name + "-" + std::to_string(getpid()))) {
+    std::filesystem::create_directories(path_);
+  }
+  ~WorkFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // --- KDE's portal ---------------------------------------------------------------------------
 
@@ -128,11 +141,11 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
                           {"kglobalaccel5", "gdbus"}});
   ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const std::filesystem::path work = WorkFolder("kde");
+  const WorkFolder work("kde");
   std::vector<std::string> environment = session.Environment();
   // The program's session is a Wayland one (the display standing for XWayland).
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.string(), true, true);
+  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
 
   const std::string bound =
       "tallowmere: the desktop holds the hot keys: PC 1 Ctrl+Alt+1, PC 2 Ctrl+Alt+2, "
@@ -169,7 +182,6 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
     EXPECT_TRUE(SwitchShows(program, "port=" + port)) << program.Transcript();
   }
   QuitsCleanly(program);
-  std::filesystem::remove_all(work);
 }
 
 // A Wayland session whose desktop offers no global shortcuts (no portal at all here), with
@@ -179,10 +191,10 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
   DesktopSession session({TrayHost::kNone, {}, {}, true});
   ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const std::filesystem::path work = WorkFolder("xwayland");
+  const WorkFolder work("xwayland");
   std::vector<std::string> environment = session.Environment();
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.string(), true, true);
+  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
   EXPECT_TRUE(
       program.WaitForLine([](const std::string& line) { return line == kNoShortcuts; }, kPatience))
       << program.Transcript();
@@ -206,7 +218,6 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
   const std::size_t height = geometry.find("Geometry: 440x");
   EXPECT_GT(std::stoi(geometry.substr(height + 14)), 424) << geometry;
   QuitsCleanly(program);
-  std::filesystem::remove_all(work);
 }
 
 // --- Xfce's panel: the StatusNotifierItem -------------------------------------------------------
@@ -250,8 +261,8 @@ TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
   DesktopSession session({TrayHost::kXfcePanel, {}, {}});
   ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const std::filesystem::path work = WorkFolder("xfce");
-  Child program({TALLOWMERE_SIM}, session.Environment(), work.string(), true, true);
+  const WorkFolder work("xfce");
+  Child program({TALLOWMERE_SIM}, session.Environment(), work.Path(), true, true);
   ASSERT_TRUE(program.WaitForLine(
       [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
       << program.Transcript();
@@ -288,7 +299,6 @@ TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
       [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
       << program.Transcript();
   QuitsCleanly(program);
-  std::filesystem::remove_all(work);
 }
 
 // --- sway, headless, no X server ----------------------------------------------------------------
