@@ -10,7 +10,12 @@ packages=(
   libudev-dev libusb-1.0-0-dev
   libgtk-3-dev libx11-dev
   xvfb x11-xkb-utils xdotool trayer dbus-daemon
+  # manual pages and the shells whose completions are tested
   mandoc groff-base man-db zsh fish
+  # today's desktops for the desktop tests: KDE's global shortcuts portal, Xfce's panel hosting
+  # StatusNotifierItems, sway with swaybar and grim
+  dbus-bin libglib2.0-bin xdg-desktop-portal xdg-desktop-portal-kde libkf5globalaccel-bin
+  xfce4-panel sway grim
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the screenshots in docs/screenshots/: the Preferences window with a 4-port switch, a
-# 2-port switch and no switch, and the tray icon with its menu open. tallowmere-sim runs on an
-# Xvfb display with trayer as its tray, driven by its console commands on standard input.
+# 2-port switch and no switch, and the tray icon with its menu open, in an XEmbed tray (trayer)
+# and as a StatusNotifierItem (Xfce's panel). tallowmere-sim runs on an Xvfb display, driven by
+# its console commands on standard input.
 #   scripts/screenshots.sh [BUILD_DIR]      (default build/release; tallowmere-sim is built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,13 +35,18 @@ Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>/dev/n
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
+# Settings of the session's programs (Xfce's panel, later) in the work folder.
+export HOME="$work" XDG_CONFIG_HOME="$work/config"
+mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+cp tests/gtk/xfce4-panel.xml "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/"
 dbus-daemon --session --nofork --nopidfile --print-address=6 6>"$work/bus" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/bus" ] && break; sleep 0.1; done
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
 export GTK_THEME=Adwaita NO_AT_BRIDGE=1
 trayer --edge bottom --align right --height 32 --widthtype request --SetDockType true &
-pids+=($!)
+trayer=$!
+pids+=($trayer)
 sleep 1
 
 # The program, reading commands from a pipe and telling what it shows in a file (appended to,
@@ -95,6 +101,18 @@ icon=$(window_id Tallowmere)
 xdotool mousemove --window "$icon" 8 8 click 3
 sleep 0.7
 import -window root -crop 400x300+624+468 +repage "$out/tray-menu.png"
+xdotool key Escape
+
+# Xfce's panel takes the place of trayer: the program's icon becomes a StatusNotifierItem in it,
+# its menu the Dock menu over D-Bus.
+kill "$trayer"
+xfce4-panel --disable-wm-check >/dev/null 2>&1 &
+pids+=($!)
+panel=$(xdotool search --sync --onlyvisible --class xfce4-panel | head -1)
+sleep 2
+xdotool mousemove --window "$panel" 24 24 click 3
+sleep 0.7
+import -window root -crop 180x214+0+554 +repage "$out/tray-menu-sni.png"
 xdotool key Escape
 say "quit"
 echo "screenshots: written to $out"

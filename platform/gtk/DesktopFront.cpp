@@ -14,10 +14,10 @@
 #include "platform/gtk/DesktopWindows.h"
 #include "platform/gtk/DisplayNamed.h"
 #include "platform/gtk/GLibLoop.h"
+#include "platform/gtk/HotKeyPath.h"
 #include "platform/gtk/SessionWatch.h"
 #include "platform/gtk/SingleInstance.h"
-#include "platform/gtk/TrayIcon.h"
-#include "platform/gtk/X11HotKeys.h"
+#include "platform/gtk/Tray.h"
 
 namespace plat::gtk {
 namespace {
@@ -59,8 +59,10 @@ DesktopFront* DesktopFront::Running() {
 bool DesktopFront::OpenDisplay() {
   if (!DisplayNamed())
     return false;
-  // X11 first, where the global hot keys can be grabbed (also through XWayland).
-  gdk_set_allowed_backends("x11,*");
+  // X11 where an X server is there (XWayland too): the XEmbed tray and the X grabs need it, and
+  // windows keep the places the program gives them. Wayland's own backend without one.
+  const char* x11 = std::getenv("DISPLAY");
+  gdk_set_allowed_backends(x11 != nullptr && *x11 != '\0' ? "x11,*" : "wayland,*");
   // Nothing here draws with OpenGL, but GDK sets it up as it opens an X display, and where the
   // driver is Mesa's software renderer that loads LLVM: some 50 MB more resident memory and a
   // slower start for a window of checkboxes. A person who wants it still can say GDK_GL.
@@ -84,8 +86,10 @@ void DesktopFront::Start() {
   console::RunProgramStarts();
   follower_ = std::make_unique<console::WallClockFollower>();
   windows_ = std::make_unique<DesktopWindows>();
-  tray_ = std::make_unique<TrayIcon>();
-  hotKeys_ = std::make_unique<X11HotKeys>(gdk_display_get_default());
+  GdkDisplay* display = gdk_display_get_default();
+  tray_ = std::make_unique<gtk::Tray>(display);
+  hotKeys_ = std::make_unique<HotKeyPath>(
+      display, [this](const std::string& note) { windows_->SetHotKeyNote(note); });
   session_ = std::make_unique<SessionWatch>();
 }
 

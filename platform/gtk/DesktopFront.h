@@ -1,6 +1,7 @@
 // The desktop as the program's front: GTK windows for the program's windows, a tray icon for its
-// Dock tile and Dock menu, X11 grabs for its global hot keys, logind for its session events, and
-// one instance per login session. Everything runs on the main thread, GLib's main context served
+// Dock tile and Dock menu (a StatusNotifierItem or an XEmbed icon), global hot keys (the desktop's
+// global shortcuts portal or X11 grabs), logind for its session events, and one instance per
+// login session. Everything runs on the main thread, GLib's main context served
 // from the platform's run loop; on the simulated platform the clock follows the wall clock.
 //
 // When standard input is a pipe or a file, it also reads the console's commands from it and
@@ -22,8 +23,8 @@ namespace plat::gtk {
 
 class GLibLoop;
 class DesktopWindows;
-class TrayIcon;
-class X11HotKeys;
+class Tray;
+class HotKeyPath;
 class SessionWatch;
 class SingleInstance;
 
@@ -42,7 +43,7 @@ class DesktopFront final : public Front {
   // The running front, if any (screenshots, tests).
   static DesktopFront* Running();
   DesktopWindows* Windows() const { return windows_.get(); }
-  TrayIcon* Tray() const { return tray_.get(); }
+  gtk::Tray* Tray() const { return tray_.get(); }
 
  private:
   void ReadCommandsFromInput();
@@ -53,8 +54,8 @@ class DesktopFront final : public Front {
   std::unique_ptr<console::InputReader> reader_;
   std::unique_ptr<console::WallClockFollower> follower_;
   std::unique_ptr<DesktopWindows> windows_;
-  std::unique_ptr<TrayIcon> tray_;
-  std::unique_ptr<X11HotKeys> hotKeys_;
+  std::unique_ptr<gtk::Tray> tray_;
+  std::unique_ptr<HotKeyPath> hotKeys_;
   std::unique_ptr<SessionWatch> session_;
 };
 

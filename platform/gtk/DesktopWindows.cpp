@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/Controls.h"
 #include "platform/RunLoop.h"
 #include "platform/gtk/GLibLoop.h"
 
@@ -30,6 +31,24 @@ void UseCompactControls() {
   g_object_unref(provider);
 }
 
+// The group box holding the hot-key fields (the window's edit-text fields), if there is one.
+const ControlView* HotKeyGroup(const WindowView& view) {
+  for (const ControlView& field : view.controls) {
+    if (field.kind != kControlKindEditText)
+      continue;
+    for (const ControlView& group : view.controls) {
+      if (group.ref == field.parent && group.kind == kControlKindGroupBox)
+        return &group;
+    }
+  }
+  return nullptr;
+}
+
+// Inset of the note from the group's frame, and how far it reaches up into the group's own
+// margin below its last row.
+constexpr int kNoteInset = 16;
+constexpr int kNoteRise = 12;
+
 }  // namespace
 
 DesktopWindow::DesktopWindow(WindowRef ref)
@@ -53,14 +72,49 @@ DesktopWindow::~DesktopWindow() {
   g_object_unref(window_);
 }
 
-void DesktopWindow::Update(const WindowView& view, const std::function<void()>& acted) {
+int DesktopWindow::PlaceNote(const ControlView* group, const std::string& text) {
+  if (group == nullptr || text.empty()) {
+    if (note_ != nullptr)
+      gtk_widget_hide(note_);
+    return 0;
+  }
+  const int width = group->bounds.right - group->bounds.left - 2 * kNoteInset;
+  if (note_ == nullptr) {
+    note_ = gtk_label_new(nullptr);
+    gtk_label_set_line_wrap(GTK_LABEL(note_), TRUE);
+    // Its width is the group's: a wrapped label would ask for its whole text on one line.
+    gtk_label_set_max_width_chars(GTK_LABEL(note_), 1);
+    gtk_label_set_xalign(GTK_LABEL(note_), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(note_), "dim-label");
+    gtk_fixed_put(GTK_FIXED(layout_), note_, 0, 0);
+  }
+  if (text != gtk_label_get_text(GTK_LABEL(note_)))
+    gtk_label_set_text(GTK_LABEL(note_), text.c_str());
+  gtk_widget_set_size_request(note_, width, -1);
+  gtk_fixed_move(GTK_FIXED(layout_), note_, group->bounds.left + kNoteInset,
+                 group->bounds.bottom - kNoteRise);
+  gtk_widget_show(note_);
+  int height = 0;
+  gtk_widget_get_preferred_height_for_width(note_, width, &height, nullptr);
+  return height;
+}
+
+void DesktopWindow::Update(const WindowView& view, const std::function<void()>& acted,
+                           const std::string& hotKeyNote) {
   GtkWindow* window = GTK_WINDOW(window_);
   const char* title = gtk_window_get_title(window);
   if (title == nullptr || view.title != title)
     gtk_window_set_title(window, view.title.c_str());
   gtk_window_set_deletable(window, (view.attributes & kWindowCloseBoxAttribute) != 0);
+  // The note lengthens the hot-key group; what lies below it moves down as far.
+  const ControlView* group = HotKeyGroup(view);
+  const int noteHeight = PlaceNote(group, hotKeyNote);
+  const auto top = [&](const ControlView& control) {
+    const bool below = group != nullptr && control.bounds.top >= group->bounds.bottom;
+    return control.bounds.top + (below ? noteHeight : 0);
+  };
   gtk_widget_set_size_request(layout_, view.content.right - view.content.left,
-                              view.content.bottom - view.content.top);
+                              view.content.bottom - view.content.top + noteHeight);
 
   std::set<ControlRef> present;
   for (const ControlView& control : view.controls) {
@@ -73,13 +127,17 @@ void DesktopWindow::Update(const WindowView& view, const std::function<void()>& 
       if (!widget)
         continue;
       // In model order: a group box goes in before the controls drawn over it.
-      gtk_fixed_put(GTK_FIXED(layout_), widget->Widget(), control.bounds.left, control.bounds.top);
+      gtk_fixed_put(GTK_FIXED(layout_), widget->Widget(), control.bounds.left, top(control));
       known = controls_.emplace(control.ref, std::move(widget)).first;
     } else {
       gtk_fixed_move(GTK_FIXED(layout_), known->second->Widget(), control.bounds.left,
-                     control.bounds.top);
+                     top(control));
     }
     known->second->Update(control);
+    if (group != nullptr && control.ref == group->ref && noteHeight > 0) {
+      gtk_widget_set_size_request(known->second->Widget(), group->bounds.right - group->bounds.left,
+                                  group->bounds.bottom - group->bounds.top + noteHeight);
+    }
     if (control.isDefault)
       gtk_window_set_default(window, known->second->Widget());
   }
@@ -142,6 +200,13 @@ GtkWidget* DesktopWindows::WindowFor(WindowRef ref) const {
   return known == windows_.end() ? nullptr : known->second->Widget();
 }
 
+void DesktopWindows::SetHotKeyNote(const std::string& note) {
+  if (note == hotKeyNote_)
+    return;
+  hotKeyNote_ = note;
+  UpdateSoon();
+}
+
 void DesktopWindows::UpdateSoon() {
   if (updateScheduled_)
     return;
@@ -162,7 +227,7 @@ void DesktopWindows::UpdateAll() {
     auto known = windows_.find(view.ref);
     if (known == windows_.end())
       known = windows_.emplace(view.ref, std::make_unique<DesktopWindow>(view.ref)).first;
-    known->second->Update(view, acted);
+    known->second->Update(view, acted, hotKeyNote_);
   }
   std::erase_if(windows_, [&](const auto& entry) { return !present.contains(entry.first); });
   if (GLibLoop* loop = GLibLoop::Current())

@@ -120,13 +120,6 @@ constexpr auto kTable = std::to_array<KeyTableEntry>({
 // X numbers keys from 8: its key code is the evdev code + 8.
 constexpr guint kEvdevOffset = 8;
 
-const KeyTableEntry* FindEntry(UInt32 macKeyCode) {
-  const auto entry = std::find_if(kTable.begin(), kTable.end(), [&](const KeyTableEntry& known) {
-    return known.macKeyCode == macKeyCode;
-  });
-  return entry == kTable.end() ? nullptr : &*entry;
-}
-
 guint KeyCodeOf(GdkKeymap* keymap, const KeyTableEntry& entry) {
   GdkKeymapKey* keys = nullptr;
   gint count = 0;
@@ -155,8 +148,15 @@ std::span<const KeyTableEntry> KeyTable() {
   return kTable;
 }
 
+const KeyTableEntry* FindKeyTableEntry(UInt32 macKeyCode) {
+  const auto entry = std::find_if(kTable.begin(), kTable.end(), [&](const KeyTableEntry& known) {
+    return known.macKeyCode == macKeyCode;
+  });
+  return entry == kTable.end() ? nullptr : &*entry;
+}
+
 guint XKeyCodeForMacKey(GdkKeymap* keymap, UInt32 macKeyCode) {
-  const KeyTableEntry* entry = FindEntry(macKeyCode);
+  const KeyTableEntry* entry = FindKeyTableEntry(macKeyCode);
   return entry == nullptr ? 0 : KeyCodeOf(keymap, *entry);
 }
 

@@ -25,6 +25,8 @@ struct KeyTableEntry {
 
 // Every key of platform/KeyCodes.h's keyboard, in Mac key-code order.
 std::span<const KeyTableEntry> KeyTable();
+// The entry of the Mac key, or null for a key the table does not have.
+const KeyTableEntry* FindKeyTableEntry(UInt32 macKeyCode);
 
 // The X (XKB) key code of the Mac key in `keymap`; 0 for a key the table does not have.
 guint XKeyCodeForMacKey(GdkKeymap* keymap, UInt32 macKeyCode);

@@ -49,11 +49,8 @@ unsigned NumLockMask(Display* display) {
 }  // namespace
 
 X11HotKeys::X11HotKeys(GdkDisplay* display) : display_(display) {
-  if (display == nullptr || !GDK_IS_X11_DISPLAY(display)) {
-    std::cerr << "tallowmere: the global hot keys need an X11 display; this session has none "
-                 "(Wayland), so they are off\n";
+  if (display == nullptr || !GDK_IS_X11_DISPLAY(display))
     return;
-  }
   xdisplay_ = gdk_x11_display_get_xdisplay(display);
   rootWindow_ = gdk_screen_get_root_window(gdk_display_get_default_screen(display));
   root_ = gdk_x11_window_get_xid(rootWindow_);

@@ -4,8 +4,7 @@
 // unregistration.
 //
 // A combination another program holds already cannot be grabbed: that one key is said to be
-// lost on standard error and the others work. Without an X display (a Wayland session without
-// X11 access) there are no grabs; that is said once.
+// lost on standard error and the others work. Without an X display there are no grabs.
 #pragma once
 
 #include <gdk/gdk.h>

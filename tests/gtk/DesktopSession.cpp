@@ -1,6 +1,8 @@
 #include "tests/gtk/DesktopSession.h"
+#include "tests/gtk/IconPixels.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <utility>
 
@@ -57,7 +61,7 @@ std::string ReadOneLine(int fd, milliseconds timeout) {
 }  // namespace
 
 Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-             const std::string& directory, bool pipes) {
+             const std::string& directory, bool pipes, bool errorsToo) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   if (pipes && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0))
@@ -85,6 +89,8 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
     const int null = open("/dev/null", O_RDWR);
     dup2(pipes ? in[0] : null, STDIN_FILENO);
     dup2(pipes ? out[1] : null, STDOUT_FILENO);
+    if (pipes && errorsToo)
+      dup2(out[1], STDERR_FILENO);
     if (!directory.empty() && chdir(directory.c_str()) != 0)
       _exit(127);
     execvpe(args[0], args.data(), env.data());
@@ -222,13 +228,51 @@ bool Eventually(const std::function<bool()>& condition, milliseconds timeout) {
   }
 }
 
-DesktopSession::DesktopSession() {
-  for (const char* tool : {"Xvfb", "dbus-daemon", "trayer", "xdotool", "setxkbmap"}) {
+// A session bus as dbus-daemon's own session configuration makes it, less the folders of
+// services it may start.
+constexpr const char* kBusWithoutServices = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+DesktopSession::DesktopSession(const SessionSetup& setup) {
+  std::vector<std::string> tools{"Xvfb", "dbus-daemon", "xdotool", "setxkbmap"};
+  if (setup.tray == TrayHost::kTrayer)
+    tools.emplace_back("trayer");
+  if (setup.tray == TrayHost::kXfcePanel)
+    tools.emplace_back("xfce4-panel");
+  tools.insert(tools.end(), setup.tools.begin(), setup.tools.end());
+  for (const std::string& tool : tools) {
     if (!OnPath(tool)) {
-      missing_ = std::string(tool) + " is not installed (scripts/install-deps.sh installs it)";
+      missing_ = tool + " is not installed (scripts/install-deps.sh installs it)";
       return;
     }
   }
+  char folder[] = "/tmp/tallowmere-session-XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    why_ = "no temporary folder";
+    return;
+  }
+  home_ = folder;
+  const std::vector<std::string> folders{"HOME=" + home_, "XDG_CONFIG_HOME=" + home_ + "/.config",
+                                         "XDG_DATA_HOME=" + home_ + "/.local/share",
+                                         "XDG_CACHE_HOME=" + home_ + "/.cache",
+                                         "XDG_RUNTIME_DIR=" + home_ + "/run"};
+  std::filesystem::create_directories(home_ + "/run");
+  std::filesystem::permissions(home_ + "/run", std::filesystem::perms::owner_all);
+  std::vector<std::string> busEnvironment = folders;
+  busEnvironment.insert(busEnvironment.end(), setup.environment.begin(), setup.environment.end());
+
   // Xvfb and dbus-daemon tell their display number and address on a descriptor of ours.
   int displayPipe[2];
   int busPipe[2];
@@ -249,9 +293,16 @@ DesktopSession::DesktopSession() {
     return;
   }
   display_ = ":" + number;
-  bus_ = Child({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                "--print-address=" + std::to_string(busPipe[1])},
-               {}, "", false);
+  busEnvironment.push_back("DISPLAY=" + display_);
+  std::vector<std::string> busArguments{"dbus-daemon", "--nofork", "--nopidfile",
+                                        "--print-address=" + std::to_string(busPipe[1])};
+  if (setup.noActivation) {
+    std::ofstream(home_ + "/bus.conf") << kBusWithoutServices;
+    busArguments.push_back("--config-file=" + home_ + "/bus.conf");
+  } else {
+    busArguments.emplace_back("--session");
+  }
+  bus_ = Child(busArguments, busEnvironment, "", false);
   close(busPipe[1]);
   const std::string address = ReadOneLine(busPipe[0], milliseconds(10000));
   close(busPipe[0]);
@@ -261,12 +312,39 @@ DesktopSession::DesktopSession() {
   }
   environment_ = {"DISPLAY=" + display_, "DBUS_SESSION_BUS_ADDRESS=" + address,
                   "WAYLAND_DISPLAY=", "NO_AT_BRIDGE=1", "GTK_THEME=Adwaita"};
+  environment_.insert(environment_.end(), busEnvironment.begin(), busEnvironment.end());
   // X servers switch virtual terminals on Control+Alt+F1..F12 (an action of the keymap), and
   // such a key then reaches no program; the tests use Control+Alt+F6 as a hot key.
   if (RunTool({"setxkbmap", "-option", "srvrkeys:none"}, environment_) != 0) {
     why_ = "setxkbmap failed";
     return;
   }
+  StartTray(setup.tray);
+}
+
+DesktopSession::~DesktopSession() {
+  tray_ = Child();
+  bus_ = Child();
+  xvfb_ = Child();
+  if (!home_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+  }
+}
+
+void DesktopSession::StartTray(TrayHost tray) {
+  if (tray == TrayHost::kXfcePanel) {
+    const std::string channels = home_ + "/.config/xfce4/xfconf/xfce-perchannel-xml";
+    std::filesystem::create_directories(channels);
+    std::filesystem::copy_file(TALLOWMERE_XFCE_PANEL_CONFIGURATION, channels + "/xfce4-panel.xml");
+    tray_ = Child({"xfce4-panel", "--disable-wm-check"}, environment_, "", false);
+    // Its status tray is up when it watches for StatusNotifierItems.
+    if (!Eventually([&] { return OnBus("org.kde.StatusNotifierWatcher"); }, milliseconds(15000)))
+      why_ = "xfce4-panel's status tray did not start";
+    return;
+  }
+  if (tray != TrayHost::kTrayer)
+    return;
   tray_ = Child({"trayer", "--edge", "bottom", "--align", "right", "--height", "48", "--widthtype",
                  "request", "--SetDockType", "true"},
                 environment_, "", false);
@@ -280,6 +358,37 @@ DesktopSession::DesktopSession() {
   if (!Eventually([&] { return XGetSelectionOwner(x, selection) != None; }, milliseconds(10000)))
     why_ = "trayer did not start";
   XCloseDisplay(x);
+}
+
+Picture WindowPicture(const std::string& display, unsigned long window) {
+  ::Display* x = XOpenDisplay(display.c_str());
+  if (x == nullptr)
+    return {};
+  Picture picture;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(x, window, &attributes) != 0) {
+    XImage* image = XGetImage(x, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image != nullptr) {
+      picture.width = attributes.width;
+      picture.height = attributes.height;
+      for (int y = 0; y < attributes.height; ++y) {
+        for (int x0 = 0; x0 < attributes.width; ++x0)
+          picture.pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x0, y) & 0xFFFFFF));
+      }
+      XDestroyImage(image);
+    }
+  }
+  XCloseDisplay(x);
+  return picture;
+}
+
+bool DesktopSession::OnBus(const std::string& name) const {
+  std::string output;
+  RunTool({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+           "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name},
+          environment_, &output);
+  return output.find("boolean true") != std::string::npos;
 }
 
 std::string DesktopSession::Xdotool(const std::vector<std::string>& arguments, int* status) const {

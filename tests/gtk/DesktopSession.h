@@ -1,5 +1,6 @@
-// A desktop for end-to-end tests: an Xvfb display, a D-Bus session bus and a tray host (trayer),
-// and the programs started on it with their standard input and output in the test's hands.
+// A desktop for end-to-end tests: an Xvfb display, a D-Bus session bus and a tray host (trayer or
+// Xfce's panel), and the programs started on it with their standard input and output in the
+// test's hands.
 #pragma once
 
 #include <sys/types.h>
@@ -19,9 +20,10 @@ class Child {
  public:
   Child() = default;
   // Starts `argv` with `environment` added to the test's own, in `directory` (empty: here).
-  // With `pipes`, its standard input and output are pipes of ours; else /dev/null.
+  // With `pipes`, its standard input and output are pipes of ours; else /dev/null. With
+  // `errorsToo`, its standard error goes into the same pipe as its output.
   Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-        const std::string& directory, bool pipes);
+        const std::string& directory, bool pipes, bool errorsToo = false);
   ~Child();
   Child(Child&& other) noexcept;
   Child& operator=(Child&& other) noexcept;
@@ -54,11 +56,29 @@ class Child {
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output = nullptr, milliseconds timeout = milliseconds(10000));
 
+// What holds the program's tray icon: trayer (XEmbed), Xfce's panel with its status tray
+// (StatusNotifierItems, XEmbed icons through it too), or nothing.
+enum class TrayHost { kTrayer, kXfcePanel, kNone };
+
+struct SessionSetup {
+  TrayHost tray = TrayHost::kTrayer;
+  // Added to the bus's environment (so to the services it starts) and to the programs'.
+  std::vector<std::string> environment;
+  // Programs a setup needs besides Xvfb and dbus-daemon.
+  std::vector<std::string> tools;
+  // A bus that starts no services (no portal, whatever is installed).
+  bool noActivation = false;
+};
+
 class DesktopSession {
  public:
-  // Starts the display, the bus and the tray. `Missing` names a program that is not installed
-  // (the tests are skipped then); `Why` says what failed when one did not start.
-  DesktopSession();
+  // Starts the display, the bus and the tray, with HOME and the XDG folders in a fresh folder.
+  // `Missing` names a program that is not installed; `Why` says what failed when one did not
+  // start.
+  explicit DesktopSession(const SessionSetup& setup = {});
+  ~DesktopSession();
+  DesktopSession(const DesktopSession&) = delete;
+  DesktopSession& operator=(const DesktopSession&) = delete;
   bool Ready() const { return missing_.empty() && why_.empty(); }
   const std::string& Missing() const { return missing_; }
   const std::string& Why() const { return why_; }
@@ -69,8 +89,15 @@ class DesktopSession {
 
   // xdotool with these arguments on this display; its output.
   std::string Xdotool(const std::vector<std::string>& arguments, int* status = nullptr) const;
+  // Whether `name` has an owner on the session bus.
+  bool OnBus(const std::string& name) const;
+  // The folder standing for the user's home.
+  const std::string& Home() const { return home_; }
 
  private:
+  void StartTray(TrayHost tray);
+
+  std::string home_;
   Child xvfb_;
   Child bus_;
   Child tray_;
@@ -79,6 +106,10 @@ class DesktopSession {
   std::string missing_;
   std::string why_;
 };
+
+struct Picture;
+// What X window `window` of `display` shows; an empty picture when it cannot be read.
+Picture WindowPicture(const std::string& display, unsigned long window);
 
 // Polls `condition` every few hundredths of a second until it holds or `timeout` passes.
 bool Eventually(const std::function<bool()>& condition, milliseconds timeout);

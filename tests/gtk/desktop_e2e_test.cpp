@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/gtk/DesktopSession.h"
+#include "tests/gtk/IconPixels.h"
 
 // Last: Xlib's macros (None, Status) would clash with names in the headers above.
 #include <X11/Xlib.h>
@@ -138,8 +139,8 @@ class DesktopTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (!session_->Missing().empty())
-      GTEST_SKIP() << "no desktop for the end-to-end tests: " << session_->Missing();
+    ASSERT_TRUE(session_->Missing().empty())
+        << "no desktop for the end-to-end tests: " << session_->Missing();
     ASSERT_TRUE(session_->Ready()) << session_->Why();
     work_ = std::filesystem::temp_directory_path() /
             ("tallowmere-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++runs_));
@@ -212,51 +213,8 @@ class DesktopTest : public ::testing::Test {
   // The port the tray icon shows: the icons light one of four squares along their bottom edge
   // green. 0 when no square is lit.
   int TrayIconPort() const {
-    Display* x = XOpenDisplay(session_->Display().c_str());
-    if (x == nullptr)
-      return -1;
-    const Window icon = TrayIcon();
-    XWindowAttributes attributes{};
-    int port = 0;
-    if (icon != 0 && XGetWindowAttributes(x, icon, &attributes) != 0) {
-      XImage* image = XGetImage(x, icon, 0, 0, static_cast<unsigned>(attributes.width),
-                                static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-      if (image != nullptr) {
-        port = LitSquare(image, attributes.width, attributes.height);
-        XDestroyImage(image);
-      }
-    }
-    XCloseDisplay(x);
-    return port;
-  }
-
-  static int LitSquare(XImage* image, int width, int height) {
-    long greenX = 0;
-    long greens = 0;
-    int left = width;
-    int right = -1;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const unsigned long pixel = XGetPixel(image, x, y);
-        const int r = static_cast<int>((pixel >> 16) & 0xFF);
-        const int g = static_cast<int>((pixel >> 8) & 0xFF);
-        const int b = static_cast<int>(pixel & 0xFF);
-        if (g > 150 && r < 120 && b < 170 && g > r + 60) {
-          greenX += x;
-          ++greens;
-        }
-        // The icon's dark body.
-        if (r < 60 && g < 70 && b < 90 && b > r) {
-          left = std::min(left, x);
-          right = std::max(right, x);
-        }
-      }
-    }
-    if (greens == 0 || right <= left)
-      return 0;
-    const double across = (static_cast<double>(greenX) / static_cast<double>(greens) - left) /
-                          static_cast<double>(right - left);
-    return 1 + std::clamp(static_cast<int>(across * 4), 0, 3);
+    const unsigned long icon = TrayIcon();
+    return icon == 0 ? 0 : LitSquare(WindowPicture(session_->Display(), icon));
   }
 
   // How many of the program's windows are shown (its menus are windows of their own).

@@ -1,6 +1,7 @@
 // The desktop front's parts that need no display: the key table shared by the hot-key grabs and
-// the key capture, the session's property changes, the single instance's bus name, the choice
-// of front, and the console input that does not end the program.
+// the key capture, the portal's triggers, the tray item's pixels, the session's property changes,
+// the single instance's bus name, the choice of front, and the console input that does not end the
+// program.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,8 +16,10 @@
 #include "platform/console/InputReader.h"
 #include "platform/gtk/DesktopFront.h"
 #include "platform/gtk/KeyTable.h"
+#include "platform/gtk/PortalHotKeys.h"
 #include "platform/gtk/SessionWatch.h"
 #include "platform/gtk/SingleInstance.h"
+#include "platform/gtk/StatusNotifierItem.h"
 
 namespace {
 
@@ -56,6 +59,42 @@ TEST(KeyTable, ModifiersTranslateBothWays) {
 
 // logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
 // other properties are no session event.
+// The portal's trigger names the key by its X keysym name, as the shortcuts' syntax does.
+TEST(PortalHotKeys, TriggersNameTheKeyAsTheDesktopsDo) {
+  const struct {
+    UInt32 key;
+    UInt32 modifiers;
+    const char* trigger;
+  } cases[] = {
+      {kVK_ANSI_2, controlKey | optionKey, "CTRL+ALT+2"},
+      {kVK_F6, controlKey | optionKey, "CTRL+ALT+F6"},
+      {kVK_ANSI_Keypad1, controlKey | optionKey, "CTRL+ALT+KP_1"},
+      {kVK_Space, controlKey | optionKey, "CTRL+ALT+space"},
+      {kVK_ANSI_A, controlKey | optionKey | shiftKey | cmdKey, "CTRL+ALT+SHIFT+LOGO+a"},
+      {0x7F, controlKey | optionKey, ""},  // no such key
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PortalTrigger(c.key, c.modifiers), c.trigger) << c.key;
+  EXPECT_EQ(DescribeShortcuts({{3, "Ctrl+Alt+3"}, {1, "Meta+1"}, {2, ""}}),
+            "PC 1 Meta+1, PC 2 none, PC 3 Ctrl+Alt+3");
+}
+
+// A StatusNotifierItem's pixels are ARGB with alpha first, whatever GDK keeps.
+TEST(StatusNotifierItem, PixelsGoAlphaFirst) {
+  GdkPixbuf* rgba = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 2, 1);
+  guint8* pixels = gdk_pixbuf_get_pixels(rgba);
+  const guint8 two[] = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::copy(std::begin(two), std::end(two), pixels);
+  EXPECT_EQ(ArgbPixels(rgba), (std::vector<guint8>{4, 1, 2, 3, 8, 5, 6, 7}));
+  g_object_unref(rgba);
+  GdkPixbuf* rgb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 1, 1);
+  gdk_pixbuf_get_pixels(rgb)[0] = 9;
+  gdk_pixbuf_get_pixels(rgb)[1] = 10;
+  gdk_pixbuf_get_pixels(rgb)[2] = 11;
+  EXPECT_EQ(ArgbPixels(rgb), (std::vector<guint8>{255, 9, 10, 11}));
+  g_object_unref(rgb);
+}
+
 TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
   plat::SwitchUserSession(true);
   GVariant* out = g_variant_ref_sink(g_variant_new_parsed("{'Active': <false>}"));
