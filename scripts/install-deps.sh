@@ -10,6 +10,7 @@ packages=(
   libudev-dev libusb-1.0-0-dev
   libgtk-3-dev libx11-dev
   xvfb x11-xkb-utils xdotool trayer dbus-daemon
+  dpkg-dev file lintian appstream desktop-file-utils systemd debootstrap
 )
 
 missing=()
@@ -24,5 +25,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+  $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}" </dev/null
 fi
