@@ -42,7 +42,9 @@ sources=(/etc/apt/sources.list.d/*.sources)
 shopt -u nullglob
 mirror=
 for list in "${lists[@]}"; do
-  [ -f "$list" ] && mirror=${mirror:-$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' "$list")}
+  if [ -f "$list" ] && [ -z "$mirror" ]; then
+    mirror=$(awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' "$list")
+  fi
 done
 for list in "${sources[@]}"; do
   mirror=${mirror:-$(awk '/^URIs:/ { uri = $2 } /^Suites:/ && / bookworm( |$)/ && uri { print uri; exit }' "$list")}
@@ -132,13 +134,14 @@ for entry in /usr/share/applications/org.tallowmere.Tallowmere.desktop \
   command=$(in_root sed -n 's/^Exec=//p' "$entry")
   in_root test -x "$command" || fail "$entry starts '$command', which is not an installed program"
 done
-pass "rule, entries, icon, metainfo and unit in place"
+[ "$failures" -eq 0 ] && pass "rule, entries, icon, metainfo and unit in place"
 
 # 3. The programs start without a display and quit; they find their installed resources.
 for program in tallowmere tallowmere-desktop; do
   if out=$(echo quit | timeout 30 chroot --userspec="$desk_ids" "$root" /usr/bin/env -i \
              HOME=/home/desk PATH=/usr/bin:/bin sh -c "cd /tmp && $program" 2>&1); then
     pass "$program starts without a display and quits"
+    [[ "$out" != *"cannot be found"* ]] || fail "$program does not find its installed resources: $out"
   else
     echo "$out" >&2
     fail "$program without a display"
