@@ -16,6 +16,8 @@ packages=(
   # StatusNotifierItems, sway with swaybar and grim
   dbus-bin libglib2.0-bin xdg-desktop-portal xdg-desktop-portal-kde libkf5globalaccel-bin
   xfce4-panel sway grim
+  # the Debian package, its checks and the clean install into a minimal Debian root
+  dpkg-dev file lintian appstream desktop-file-utils systemd debootstrap
 )
 
 missing=()
@@ -30,5 +32,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
   export DEBIAN_FRONTEND=noninteractive
   $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+  $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=900 --no-install-recommends "${missing[@]}" </dev/null
 fi

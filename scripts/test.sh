@@ -11,6 +11,8 @@ jobs=$(nproc)
 cmake -G Ninja -S . -B build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/release
 ctest --test-dir build/release --output-on-failure -j"$jobs"
+# The Debian package installed on a minimal Debian 12 in a chroot (kept in build/release/clean-install).
+tests/package/clean-install.sh build/release "$(scripts/package.sh --build build/release --out build/release)"
 
 cmake -G Ninja -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1" \
   -DCMAKE_CXX_COMPILER=clang++ -DTALLOWMERE_SANITIZE=ON -DTALLOWMERE_FUZZ=ON
