@@ -5,6 +5,8 @@
 # descriptors 3 (the program) and 4 (the switch), so that each goes on running between lines.
 
 work=/tmp/scenario
+# Each scenario reads only its own kernel messages.
+dmesg -c >/dev/null
 rm -rf "$work"
 mkdir -p "$work/home"
 chmod 777 "$work" "$work/home"
@@ -23,13 +25,88 @@ start_program() {
   exec 3>"$work/program.in"
 }
 
-# start_switch EMULATOR: a switch emulator (uhid-switch or gadget-switch), plugged in at once.
+# start_switch EMULATOR [OPTION...]: a switch emulator (uhid-switch or gadget-switch, with its
+# options), plugged in at once.
 start_switch() {
+  emulator=$1
+  shift
   mkfifo "$work/switch.in"
-  "$1" <"$work/switch.in" >"$work/switch.log" 2>&1 &
+  "$emulator" "$@" <"$work/switch.in" >"$work/switch.log" 2>&1 &
   switch_pid=$!
   exec 4>"$work/switch.in"
   wait_for "$work/switch.log" '^plugged' 30 || return 1
+}
+
+# start_other VVVV:PPPP: another HID device (not a switch) through uhid, its input on file
+# descriptor 5, its log of every request it gets in other.log.
+start_other() {
+  mkfifo "$work/other.in"
+  uhid-switch --other "$1" <"$work/other.in" >"$work/other.log" 2>&1 &
+  other_pid=$!
+  exec 5>"$work/other.in"
+  wait_for "$work/other.log" '^plugged' 30 || return 1
+}
+
+stop_other() {
+  echo quit >&5
+  exec 5>&-
+  wait "$other_pid"
+}
+
+# The repository's rule installed as a person would, and told to udevd, which applies it to the
+# devices present.
+install_rule() {
+  cp /opt/tallowmere/70-tallowmere.rules /etc/udev/rules.d/70-tallowmere.rules
+  udevadm control --reload && udevadm trigger
+  udevadm settle --timeout=60
+}
+
+remove_rule() {
+  rm -f /etc/udev/rules.d/70-tallowmere.rules
+  udevadm control --reload && udevadm trigger
+  udevadm settle --timeout=60
+}
+
+# Milliseconds since boot.
+now_ms() {
+  read -r up _ </proc/uptime
+  centis=${up#*.}
+  echo $((${up%.*} * 1000 + ${centis#0} * 10))
+}
+
+# quick_status: `status`, and whether the console answered it within half a second.
+quick_status() {
+  before=$(grep -c '^state=' "$work/program.out")
+  started=$(now_ms)
+  type_line status
+  while [ "$(grep -c '^state=' "$work/program.out")" -le "$before" ]; do
+    if [ $(($(now_ms) - started)) -gt 10000 ]; then
+      echo "status: no answer in 10 s"
+      return 1
+    fi
+    usleep 20000
+  done
+  took=$(($(now_ms) - started))
+  if [ "$took" -lt 500 ]; then
+    echo "status answered within half a second"
+  else
+    echo "status answered after $took ms"
+  fi
+}
+
+# watch_hidraw: from now on, every hidraw node the kernel adds or removes is written down.
+watch_hidraw() {
+  udevadm monitor --kernel --subsystem-match=hidraw >"$work/hidraw.events" 2>&1 &
+  monitor_pid=$!
+  usleep 500000
+}
+
+# show_hid_driver VVVV:PPPP: how often the HID driver bound the device (the kernel says so at
+# each bind) and how many of its hidraw nodes went away since watch_hidraw.
+show_hid_driver() {
+  echo "the HID driver bound the switch $(dmesg | grep -c "hid-generic 0003:$1") time(s)"
+  echo "hidraw nodes removed: $(grep -c ' remove ' "$work/hidraw.events")"
+  kill "$monitor_pid"
 }
 
 type_line() { echo "$*" >&3; }
@@ -104,6 +181,12 @@ show_program() {
   echo "--- tallowmere said on standard error:"
   sed -E 's#/dev/hidraw[0-9]+#/dev/hidrawN#g; s#/dev/bus/usb/[0-9]+/[0-9]+#/dev/bus/usb/BBB/DDD#g' \
     "$work/program.err"
+}
+
+# The requests another device received (it logs every one).
+show_other_requests() {
+  echo "--- the other device was asked (one line per request):"
+  grep '^request' "$work/other.log"
 }
 
 # Which feature reports the switch was asked for (each poll reads both; how often varies).
