@@ -33,8 +33,8 @@ have() { command -v "$1" >/dev/null 2>&1; }
 # ---- build -------------------------------------------------------------------------------------
 scripts/install-deps.sh >&2
 cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target program_benchmarks poll_tick_count idle_minute tallowmere \
-  tallowmere-desktop tallowmere-sim tallowmere_translations >&2
+cmake --build "$build" -j2 --target program_benchmarks poll_tick_count idle_minute stuck_switch \
+  tallowmere tallowmere-desktop tallowmere-sim tallowmere_translations >&2
 bin=$build/bin
 
 work=$(mktemp -d)
@@ -97,7 +97,7 @@ startup_ms() {  # program, runs, then the environment for it
       >/dev/null 2>&1 || true
   done
   # Discovery lists the hidraw devices once for all the vendor/product pairs it watches.
-  listings=$(cat trace.* | grep -c 'openat(.*"/sys/class/hidraw"' || true)
+  listings=$(cat trace.* | grep -cE 'openat\(.*"/sys/class/hidraw/?"' || true)
   awk 'function took(line) { return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
     function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
       if (best == "" || ms < best) best = ms }
@@ -234,6 +234,20 @@ for g in 1 2; do
     "$polls / $others / $calls" "$want / 0 / 0" \
     "$([ "$polls" = "$want" ] && [ "$others" = 0 ] && [ "$calls" = 0 ] && echo met || echo MISSED)"
 done
+
+# A version-2 switch that stops answering, on the real backend: a uhid switch that never replies
+# where /dev/uhid opens (as root, with the uhid module), a stand-in kernel otherwise. The longest
+# time one device call blocks the program's thread; the first status poll after the switch went
+# silent (the protocol's 5-tick pacing before each of its 5 attempts, plus one deadline) and the
+# polls after it.
+modprobe uhid 2>/dev/null || true
+"$bin/stuck_switch" 3 >stuck.out 2>/dev/null || true
+stuck() { awk -v k="$1" '$1 == k { print $2 }' stuck.out; }
+block=$(stuck longest-block-ms)
+row "stuck switch ($(stuck how)): longest main-thread block by one device call" "$block ms" \
+  "<= 250 ms" "$(verdict "$block" 250)"
+row "  first poll after it stopped answering; later polls; a command" \
+  "$(stuck first-poll-ms) ms; $(stuck next-poll-ms) ms; $(stuck command-ms) ms" "-" "-"
 
 # tallowmere-sim from a terminal (a pseudo-terminal made by `script`), a real minute: its clock
 # follows the wall clock by waking on a timer of its own (the simulation's, not the program's).

@@ -4,7 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <set>
+#include <fstream>
+#include <map>
 
 #include "platform/IOUSBLib.h"
 
@@ -72,14 +73,31 @@ IOReturn StatusFromLibusb(int error) {
   }
 }
 
-void ReportNoAccess(const std::string& devnode, unsigned vendor, unsigned product) {
-  static std::set<std::string> reported;
-  if (!reported.insert(devnode).second)
+bool HasUaccessTag(const std::filesystem::path& udevRecord) {
+  std::ifstream in(udevRecord);
+  std::string line;
+  // "G:" lines are the tags a rule ever set, "Q:" those of the last event (newer udev).
+  while (std::getline(in, line)) {
+    if (line == "G:uaccess" || line == "Q:uaccess")
+      return true;
+  }
+  return false;
+}
+
+void ReportNoAccess(const std::string& devnode, unsigned vendor, unsigned product, bool tagged) {
+  static std::map<std::string, bool> reported;
+  const auto [entry, added] = reported.try_emplace(devnode, tagged);
+  if (!added && entry->second == tagged)
     return;
-  std::fprintf(stderr,
-               "tallowmere: no permission to open %s (switch %04X:%04X); install the udev rule "
-               "with 'sudo cmake --install <build folder>', then unplug and replug the switch\n",
-               devnode.c_str(), vendor, product);
+  entry->second = tagged;
+  const char* cause =
+      tagged ? "udev gives access only to the user of the active local session at the seat "
+               "(for ssh, an inactive session or another seat, see 'Access to the switch' in "
+               "README)"
+             : "install the udev rule with 'sudo cmake --install <build folder>', then apply it "
+               "with 'sudo udevadm control --reload && sudo udevadm trigger'";
+  std::fprintf(stderr, "tallowmere: no permission to open %s (switch %04X:%04X); %s\n",
+               devnode.c_str(), vendor, product, cause);
 }
 
 }  // namespace plat::linux_dev

@@ -6,7 +6,10 @@
 #include <iterator>
 #include <system_error>
 
+#include <sys/sysmacros.h>
+
 #include "platform/linux/ReportDescriptor.h"
+#include "platform/linux/UsbDescriptors.h"
 
 namespace plat::linux_dev {
 
@@ -67,7 +70,93 @@ fs::path DevNode(const fs::path& root, const fs::path& syspath) {
   return root / "dev" / name->second;
 }
 
+// sysfs `dev` ("MAJ:MIN") as a device number.
+std::optional<dev_t> ReadDeviceNumber(const fs::path& syspath) {
+  const auto text = ReadFile(syspath / "dev");
+  if (!text)
+    return std::nullopt;
+  const std::string value = Trimmed(*text);
+  unsigned major = 0;
+  unsigned minor = 0;
+  const char* end = value.data() + value.size();
+  const auto [colon, error] = std::from_chars(value.data(), end, major);
+  if (error != std::errc{} || colon == end || *colon != ':')
+    return std::nullopt;
+  const auto [last, error2] = std::from_chars(colon + 1, end, minor);
+  if (error2 != std::errc{} || last != end)
+    return std::nullopt;
+  return makedev(major, minor);
+}
+
+fs::path UdevRecord(const fs::path& root, const std::optional<dev_t>& number) {
+  if (!number)
+    return {};
+  return root / "run/udev/data" /
+         ("c" + std::to_string(major(*number)) + ":" + std::to_string(minor(*number)));
+}
+
 }  // namespace
+
+std::vector<fs::path> UsbDeviceSyspaths(const fs::path& root) {
+  std::vector<fs::path> found;
+  std::error_code error;
+  for (fs::directory_iterator entry(root / "sys/bus/usb/devices", error), end;
+       !error && entry != end; entry.increment(error)) {
+    // Interfaces are named "1-2:1.0"; devices have no colon.
+    if (entry->path().filename().string().find(':') == std::string::npos)
+      found.push_back(Canonical(entry->path()));
+  }
+  std::ranges::sort(found);
+  return found;
+}
+
+std::vector<UsbInterfaceInfo> UsbInterfacesOf(const fs::path& syspath) {
+  std::vector<UsbInterfaceInfo> interfaces;
+  std::error_code error;
+  for (fs::directory_iterator entry(syspath, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const auto number = ReadHexAttribute(entry->path() / "bInterfaceNumber");
+    if (!number || entry->path().filename().string().find(':') == std::string::npos)
+      continue;
+    UsbInterfaceInfo info;
+    info.syspath = entry->path();
+    info.number = static_cast<int>(*number);
+    if (const auto cls = ReadHexAttribute(entry->path() / "bInterfaceClass"))
+      info.interfaceClass = static_cast<int>(*cls);
+    std::error_code noDriver;
+    const fs::path driver = fs::read_symlink(entry->path() / "driver", noDriver);
+    if (!noDriver)
+      info.driver = driver.filename().string();
+    std::error_code noHid;
+    for (fs::directory_iterator hid(entry->path(), noHid), last; !noHid && hid != last;
+         hid.increment(noHid)) {
+      std::error_code noHidraw;
+      for (fs::directory_iterator node(hid->path() / "hidraw", noHidraw), none;
+           !noHidraw && node != none && info.hidraw.empty(); node.increment(noHidraw))
+        info.hidraw = Canonical(node->path());
+    }
+    interfaces.push_back(std::move(info));
+  }
+  std::ranges::sort(interfaces, {}, &UsbInterfaceInfo::number);
+  return interfaces;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadUsbDescriptors(const fs::path& syspath) {
+  const auto text = ReadFile(syspath / "descriptors");
+  if (!text)
+    return std::nullopt;
+  return std::vector<std::uint8_t>(text->begin(), text->end());
+}
+
+std::uint8_t ActiveConfiguration(const fs::path& syspath) {
+  const auto text = ReadFile(syspath / "bConfigurationValue");
+  unsigned value = 0;
+  if (text) {
+    const std::string trimmed = Trimmed(*text);
+    std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+  }
+  return static_cast<std::uint8_t>(value);
+}
 
 std::vector<fs::path> HidrawSyspaths(const fs::path& root) {
   std::vector<fs::path> found;
@@ -85,7 +174,18 @@ std::optional<UsbDeviceInfo> DescribeUsbDevice(const fs::path& root, const fs::p
   const auto product = ReadHexAttribute(syspath / "idProduct");
   if (!vendor || !product)
     return std::nullopt;
-  return UsbDeviceInfo{syspath, *vendor, *product, DevNode(root, syspath)};
+  UsbDeviceInfo info;
+  info.syspath = syspath;
+  info.vendor = *vendor;
+  info.product = *product;
+  info.devnode = DevNode(root, syspath);
+  info.number = ReadDeviceNumber(syspath);
+  info.udevRecord = UdevRecord(root, info.number);
+  if (const auto bytes = ReadUsbDescriptors(syspath)) {
+    if (const auto device = ParseDeviceDescriptor(*bytes))
+      info.serialIndex = device->serialIndex;
+  }
+  return info;
 }
 
 std::optional<HidrawInfo> DescribeHidraw(const fs::path& root, const fs::path& syspath) {
@@ -94,6 +194,8 @@ std::optional<HidrawInfo> DescribeHidraw(const fs::path& root, const fs::path& s
   info.devnode = DevNode(root, syspath);
   if (info.devnode.empty())
     info.devnode = root / "dev" / syspath.filename();
+  info.number = ReadDeviceNumber(syspath);
+  info.udevRecord = UdevRecord(root, info.number);
 
   // hidrawN sits in the "hidraw" folder of its HID device.
   const fs::path hidDevice = Canonical(syspath / ".." / "..");

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <libusb.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,18 +14,42 @@ namespace plat::linux_dev {
 
 namespace {
 
-constexpr unsigned kTransferTimeoutMs = 1000;
+constexpr std::uint16_t kEnglishUS = 0x0409;
 
-// One libusb context for the process, made on first use. Without device discovery libusb starts
-// no hot-plug thread of its own and needs neither udevd nor access to all of usbfs.
+// One libusb context for the process, made on first use and tried again after a failure.
+// Without device discovery libusb starts no hot-plug thread of its own and needs neither udevd
+// nor access to all of usbfs.
 libusb_context* Context() {
-  static libusb_context* context = [] {
+  static libusb_context* context = nullptr;
+  if (context == nullptr) {
     libusb_set_option(nullptr, LIBUSB_OPTION_NO_DEVICE_DISCOVERY);
-    libusb_context* made = nullptr;
-    return libusb_init(&made) == LIBUSB_SUCCESS ? made : nullptr;
-  }();
+    if (libusb_init(&context) != LIBUSB_SUCCESS)
+      context = nullptr;
+  }
   return context;
 }
+
+// The node of `device` opened quietly for a one-off request, closed with the object.
+class OneOffHandle {
+ public:
+  OneOffHandle(const UsbDeviceInfo& device, bool quiet) : node_(device) {
+    if (quiet)
+      node_.RefuseQuietly();
+    opened_ = node_.Acquire() == kIOReturnSuccess;
+  }
+  ~OneOffHandle() {
+    if (opened_)
+      node_.Release();
+  }
+  OneOffHandle(const OneOffHandle&) = delete;
+  OneOffHandle& operator=(const OneOffHandle&) = delete;
+  libusb_device_handle* Get() const { return opened_ ? node_.Handle() : nullptr; }
+  bool Refused() const { return node_.OpenRefused(); }
+
+ private:
+  UsbNode node_;
+  bool opened_ = false;
+};
 
 }  // namespace
 
@@ -43,18 +68,33 @@ IOReturn UsbNode::Acquire() {
   libusb_context* context = Context();
   if (context == nullptr)
     return kIOReturnNoResources;
-  const int fd = ::open(devnode_.c_str(), O_RDWR | O_CLOEXEC);
+  const int fd = ::open(info_.devnode.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
     const int error = errno;
-    if (error == EACCES || error == EPERM)
-      ReportNoAccess(devnode_.string(), vendor_, product_);
+    refused_ = error == EACCES || error == EPERM;
+    if (refused_ && !quiet_)
+      ReportNoAccess(info_.devnode.string(), info_.vendor, info_.product,
+                     HasUaccessTag(info_.udevRecord));
     return StatusFromErrno(error);
+  }
+  refused_ = false;
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || (info_.number && status.st_rdev != *info_.number)) {
+    ::close(fd);
+    return kIOReturnNoDevice;
   }
   libusb_device_handle* handle = nullptr;
   const int wrapped = libusb_wrap_sys_device(context, static_cast<intptr_t>(fd), &handle);
   if (wrapped != LIBUSB_SUCCESS) {
     ::close(fd);
     return StatusFromLibusb(wrapped);
+  }
+  libusb_device_descriptor descriptor{};
+  if (libusb_get_device_descriptor(libusb_get_device(handle), &descriptor) != LIBUSB_SUCCESS ||
+      descriptor.idVendor != info_.vendor || descriptor.idProduct != info_.product) {
+    libusb_close(handle);
+    ::close(fd);
+    return kIOReturnNoDevice;
   }
   fd_ = fd;
   handle_ = handle;
@@ -127,7 +167,7 @@ IOReturn UsbDeviceConnection::DeviceRequest(IOUSBDevRequest& request) {
   request.wLenDone = 0;
   const int moved = libusb_control_transfer(
       node_->Handle(), request.bmRequestType, request.bRequest, request.wValue, request.wIndex,
-      static_cast<unsigned char*>(request.pData), request.wLength, kTransferTimeoutMs);
+      static_cast<unsigned char*>(request.pData), request.wLength, kUsbTransferTimeoutMs);
   if (moved < 0)
     return StatusFromLibusb(moved);
   request.wLenDone = static_cast<UInt32>(moved);
@@ -168,65 +208,47 @@ IOReturn UsbDeviceConnection::InterfaceServices(const IOUSBFindInterfaceRequest&
   auto device = service_.lock();
   if (device == nullptr || device->IsTerminated())
     return kIOReturnNoDevice;
-  if (const IOReturn status = node_->Acquire(); status != kIOReturnSuccess)
-    return status;
-  libusb_config_descriptor* config = nullptr;
-  const int read = libusb_get_config_descriptor(libusb_get_device(node_->Handle()), 0, &config);
-  node_->Release();
-  if (read != LIBUSB_SUCCESS)
-    return StatusFromLibusb(read);
+  const std::filesystem::path& syspath = node_->Info().syspath;
+  const auto bytes = ReadUsbDescriptors(syspath);
+  if (!bytes)
+    return kIOReturnNoDevice;
+  const auto interfaces = InterfacesOfConfiguration(*bytes, ActiveConfiguration(syspath));
+  if (!interfaces)
+    return kIOReturnNotFound;  // unconfigured, or descriptors that make no sense
+  const std::vector<UsbInterfaceInfo> bound = UsbInterfacesOf(syspath);
 
   const auto wanted = [](UInt16 field, UInt8 value) {
     return field == kIOUSBFindInterfaceDontCare || field == value;
   };
-  for (int i = 0; i < config->bNumInterfaces; ++i) {
-    const libusb_interface& interface = config->interface[i];
-    if (interface.num_altsetting < 1)
+  for (const UsbInterfaceDescriptor& interface : *interfaces) {
+    if (!wanted(request.bInterfaceClass, interface.interfaceClass) ||
+        !wanted(request.bInterfaceSubClass, interface.subClass) ||
+        !wanted(request.bInterfaceProtocol, interface.protocol) ||
+        !wanted(request.bAlternateSetting, interface.alternate))
       continue;
-    const libusb_interface_descriptor& alt = interface.altsetting[0];
-    if (!wanted(request.bInterfaceClass, alt.bInterfaceClass) ||
-        !wanted(request.bInterfaceSubClass, alt.bInterfaceSubClass) ||
-        !wanted(request.bInterfaceProtocol, alt.bInterfaceProtocol) ||
-        !wanted(request.bAlternateSetting, alt.bAlternateSetting))
-      continue;
-    std::vector<EndpointInfo> endpoints;
-    for (int e = 0; e < alt.bNumEndpoints; ++e) {
-      const libusb_endpoint_descriptor& ep = alt.endpoint[e];
-      endpoints.push_back({ep.bEndpointAddress, ep.bmAttributes, ep.wMaxPacketSize, ep.bInterval});
+    std::shared_ptr<HidrawDevice> hidraw;
+    for (const UsbInterfaceInfo& info : bound) {
+      if (info.number == interface.number && info.driver == "usbhid" && !info.hidraw.empty())
+        hidraw = node_->HidrawOf(info.hidraw);
     }
     auto service = std::make_shared<IOService>("IOUSBInterface", device);
-    service->SetNumberProperty("bInterfaceNumber", alt.bInterfaceNumber);
-    service->SetNumberProperty("bInterfaceClass", alt.bInterfaceClass);
-    const int number = alt.bInterfaceNumber;
+    service->SetNumberProperty("bInterfaceNumber", interface.number);
+    service->SetNumberProperty("bInterfaceClass", interface.interfaceClass);
     service->SetPlugInFactory(
-        [node = node_, number, endpoints](CFUUIDRef type, PlugInBackend* backend) -> IOReturn {
+        [node = node_, interface, hidraw](CFUUIDRef type, PlugInBackend* backend) -> IOReturn {
           if (!SameUUID(type, kIOUSBInterfaceUserClientTypeID))
             return kIOReturnUnsupported;
-          *backend = std::make_shared<UsbInterfaceConnection>(node, number, endpoints);
+          *backend = std::make_shared<UsbInterfaceConnection>(node, interface, hidraw);
           return kIOReturnSuccess;
         });
     services->push_back(std::move(service));
   }
-  libusb_free_config_descriptor(config);
   return kIOReturnSuccess;
-}
-
-UsbInterfaceConnection::~UsbInterfaceConnection() {
-  if (open_)
-    Close();
 }
 
 IOReturn UsbInterfaceConnection::Open() {
   if (open_)
     return kIOReturnExclusiveAccess;
-  if (const IOReturn status = node_->Acquire(); status != kIOReturnSuccess)
-    return status;
-  libusb_set_auto_detach_kernel_driver(node_->Handle(), 1);
-  if (const int claimed = libusb_claim_interface(node_->Handle(), number_);
-      claimed != LIBUSB_SUCCESS) {
-    node_->Release();
-    return StatusFromLibusb(claimed);
-  }
   open_ = true;
   return kIOReturnSuccess;
 }
@@ -235,24 +257,22 @@ IOReturn UsbInterfaceConnection::Close() {
   if (!open_)
     return kIOReturnNotOpen;
   open_ = false;
-  const int released = libusb_release_interface(node_->Handle(), number_);
-  node_->Release();
-  return StatusFromLibusb(released);
+  return kIOReturnSuccess;
 }
 
 IOReturn UsbInterfaceConnection::GetNumEndpoints(UInt8* count) {
   if (!open_)
     return kIOReturnNotOpen;
-  *count = static_cast<UInt8>(endpoints_.size());
+  *count = static_cast<UInt8>(interface_.endpoints.size());
   return kIOReturnSuccess;
 }
 
 IOReturn UsbInterfaceConnection::GetPipeProperties(UInt8 pipeRef, PipeProperties* properties) {
   if (!open_)
     return kIOReturnNotOpen;
-  if (pipeRef == 0 || pipeRef > endpoints_.size())
+  if (pipeRef == 0 || pipeRef > interface_.endpoints.size())
     return kIOReturnBadArgument;
-  const EndpointInfo& endpoint = endpoints_[pipeRef - 1u];
+  const UsbEndpoint& endpoint = interface_.endpoints[pipeRef - 1u];
   properties->direction = (endpoint.address & LIBUSB_ENDPOINT_IN) != 0 ? kUSBIn : kUSBOut;
   properties->number = static_cast<UInt8>(endpoint.address & 0x0F);
   properties->transferType = static_cast<UInt8>(endpoint.attributes & 0x03);
@@ -264,30 +284,80 @@ IOReturn UsbInterfaceConnection::GetPipeProperties(UInt8 pipeRef, PipeProperties
 IOReturn UsbInterfaceConnection::WritePipe(UInt8 pipeRef, const UInt8* buffer, UInt32 size) {
   if (!open_)
     return kIOReturnNotOpen;
-  if (pipeRef == 0 || pipeRef > endpoints_.size() || size > 0x7FFFFFFF)
+  if (pipeRef == 0 || pipeRef > interface_.endpoints.size() || size > 0x7FFFFFFF)
     return kIOReturnBadArgument;
-  const EndpointInfo& endpoint = endpoints_[pipeRef - 1u];
+  const UsbEndpoint& endpoint = interface_.endpoints[pipeRef - 1u];
   if ((endpoint.address & LIBUSB_ENDPOINT_IN) != 0)
     return kIOReturnBadArgument;
-  // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
-  auto* data = const_cast<UInt8*>(buffer);
-  int moved = 0;
-  int result = LIBUSB_ERROR_NOT_SUPPORTED;
-  switch (endpoint.attributes & 0x03) {
-    case LIBUSB_TRANSFER_TYPE_INTERRUPT:
-      result = libusb_interrupt_transfer(node_->Handle(), endpoint.address, data,
-                                         static_cast<int>(size), &moved, kTransferTimeoutMs);
-      break;
-    case LIBUSB_TRANSFER_TYPE_BULK:
-      result = libusb_bulk_transfer(node_->Handle(), endpoint.address, data, static_cast<int>(size),
-                                    &moved, kTransferTimeoutMs);
-      break;
-    default:
-      break;
+  if (hidraw_ != nullptr && (endpoint.attributes & 0x03) == LIBUSB_TRANSFER_TYPE_INTERRUPT)
+    return hidraw_->WriteOutputReport(buffer, size);
+  if (const IOReturn status = node_->Acquire(); status != kIOReturnSuccess)
+    return status;
+  const IOReturn status = TransferClaimed(endpoint, buffer, size);
+  node_->Release();
+  return status;
+}
+
+IOReturn UsbInterfaceConnection::TransferClaimed(const UsbEndpoint& endpoint, const UInt8* buffer,
+                                                 UInt32 size) {
+  libusb_device_handle* handle = node_->Handle();
+  const int number = interface_.number;
+  const bool detach = libusb_kernel_driver_active(handle, number) == 1;
+  if (detach) {
+    if (const int detached = libusb_detach_kernel_driver(handle, number);
+        detached != LIBUSB_SUCCESS)
+      return StatusFromLibusb(detached);
   }
+  int result = libusb_claim_interface(handle, number);
+  int moved = 0;
+  if (result == LIBUSB_SUCCESS) {
+    // libusb takes a non-const buffer for both directions; an OUT transfer only reads it.
+    auto* data = const_cast<UInt8*>(buffer);
+    switch (endpoint.attributes & 0x03) {
+      case LIBUSB_TRANSFER_TYPE_INTERRUPT:
+        result = libusb_interrupt_transfer(handle, endpoint.address, data, static_cast<int>(size),
+                                           &moved, kUsbTransferTimeoutMs);
+        break;
+      case LIBUSB_TRANSFER_TYPE_BULK:
+        result = libusb_bulk_transfer(handle, endpoint.address, data, static_cast<int>(size),
+                                      &moved, kUsbTransferTimeoutMs);
+        break;
+      default:
+        result = LIBUSB_ERROR_NOT_SUPPORTED;
+        break;
+    }
+    libusb_release_interface(handle, number);
+  }
+  if (detach)
+    libusb_attach_kernel_driver(handle, number);
   if (result != LIBUSB_SUCCESS)
     return StatusFromLibusb(result);
   return static_cast<UInt32>(moved) == size ? kIOReturnSuccess : kIOReturnUnderrun;
+}
+
+std::optional<std::string> ReadUsbString(const UsbDeviceInfo& device, std::uint8_t index,
+                                         bool* refused) {
+  *refused = false;
+  if (index == 0)
+    return std::nullopt;
+  const OneOffHandle handle(device, false);
+  *refused = handle.Refused();
+  if (handle.Get() == nullptr)
+    return std::nullopt;
+  unsigned char bytes[255] = {};
+  const int got = libusb_control_transfer(
+      handle.Get(), static_cast<std::uint8_t>(LIBUSB_ENDPOINT_IN),  // standard, to the device
+      LIBUSB_REQUEST_GET_DESCRIPTOR, static_cast<std::uint16_t>(LIBUSB_DT_STRING << 8 | index),
+      kEnglishUS, bytes, sizeof bytes, kUsbTransferTimeoutMs);
+  if (got < 2)
+    return std::nullopt;
+  return StringDescriptorText({bytes, static_cast<std::size_t>(got)});
+}
+
+void ReattachKernelDriver(const UsbDeviceInfo& device, int number) {
+  const OneOffHandle handle(device, true);
+  if (handle.Get() != nullptr)
+    libusb_attach_kernel_driver(handle.Get(), number);
 }
 
 }  // namespace plat::linux_dev
