@@ -25,6 +25,6 @@ wait_for_icon velbrook2.icns 30
 program_status
 
 quit_program
-show_program
+show_program once
 show_switch_commands
 stop_switch

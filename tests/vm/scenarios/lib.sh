@@ -174,13 +174,15 @@ stop_switch() {
 }
 
 # What the program printed on standard output, and on standard error with device numbers made
-# neutral (hidraw0 and the USB bus and device numbers depend on what came before).
+# neutral (hidraw0 and the USB bus and device numbers depend on what came before). With
+# "once", a line repeated on standard error is shown once: how many polls fail in a row can
+# depend on the machine's speed.
 show_program() {
   echo "--- tallowmere printed:"
   cat "$work/program.out"
   echo "--- tallowmere said on standard error:"
   sed -E 's#/dev/hidraw[0-9]+#/dev/hidrawN#g; s#/dev/bus/usb/[0-9]+/[0-9]+#/dev/bus/usb/BBB/DDD#g' \
-    "$work/program.err"
+    "$work/program.err" | if [ "$1" = once ]; then uniq; else cat; fi
 }
 
 # The requests another device received (it logs every one).
