@@ -16,6 +16,8 @@ program_status
 type_line hotkey 2
 wait_for "$work/switch.log" '^out: ' 15
 
+echo "the switch was plugged in $(grep -c '^plugged' "$work/switch.log") time(s)"
+
 quit_program
 show_program
 show_switch_commands

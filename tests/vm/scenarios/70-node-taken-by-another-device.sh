@@ -1,7 +1,8 @@
 # The switch is unplugged and, before the program has seen the removal, another HID device (not a
 # switch: other vendor and product ids) takes the same hidraw node. The program is stopped
 # meanwhile so that this order is certain; a hot key and a poll are due when it goes on. Not one
-# request reaches the other device: the node is no longer the switch's.
+# request reaches the other device: the node is no longer the switch's (the program may open it,
+# only to find out whose it is).
 . /scenarios/lib.sh
 
 start_switch uhid-switch

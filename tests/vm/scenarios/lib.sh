@@ -187,6 +187,8 @@ show_program() {
 
 # The requests another device received (it logs every one).
 show_other_requests() {
+  if grep -q '^opened by the host' "$work/other.log"; then opened=yes; else opened=no; fi
+  echo "the other device's node was opened: $opened"
   echo "--- the other device was asked (one line per request):"
   grep '^request' "$work/other.log"
 }

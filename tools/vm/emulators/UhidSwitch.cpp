@@ -13,7 +13,8 @@
 //
 // With --other VVVV:PPPP it is not a switch but another HID device with those ids (and the same
 // report descriptor, so that nothing but its ids tells it apart): it refuses every request and
-// logs each, "request get N", "request set N: ..." or "request output: ...".
+// logs each, "request get N", "request set N: ..." or "request output: ...", and logs "opened by
+// the host" and "closed by the host" when its hidraw node is first opened and last closed.
 #include <fcntl.h>
 #include <linux/uhid.h>
 #include <unistd.h>
@@ -201,8 +202,14 @@ class UhidSwitch {
         Log("request output: " + HexBytes(output.data, size));
         break;
       }
+      case UHID_OPEN:
+        Log("opened by the host");  // the first open of its hidraw node
+        break;
+      case UHID_CLOSE:
+        Log("closed by the host");
+        break;
       default:
-        break;  // start, stop, open, close: not requests
+        break;  // start, stop: not requests
     }
   }
 
