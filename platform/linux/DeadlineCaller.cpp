@@ -51,7 +51,8 @@ void DeadlineCaller::Serve(const std::shared_ptr<State>& state) {
   std::unique_lock lock(state->mutex);
   while (true) {
     state->work.wait(lock, [&] { return state->quit || state->job; });
-    if (state->quit)
+    // A call handed over is always made, even after its caller has gone.
+    if (!state->job)
       return;
     std::function<void()> job = std::move(state->job);
     state->job = nullptr;

@@ -20,7 +20,8 @@ class DeadlineCaller {
   };
 
   explicit DeadlineCaller(std::chrono::milliseconds deadline);
-  // Never waits for a call in flight: the helper thread ends by itself once it returns.
+  // Never waits for a call in flight: the helper thread ends by itself once the calls handed to
+  // it have returned.
   ~DeadlineCaller();
   DeadlineCaller(const DeadlineCaller&) = delete;
   DeadlineCaller& operator=(const DeadlineCaller&) = delete;

@@ -7,11 +7,21 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 #include "platform/linux/ErrnoStatus.h"
 
 namespace plat::linux_dev {
+
+namespace {
+
+// Feature-report ioctls and writes in flight on any hidraw device. The kernel's hidraw driver
+// takes one lock, shared by every hidraw node, around these calls and in open and close (a
+// mutex on Debian 12's kernel): while one is stuck, an open or close of any node would block.
+std::atomic<int> callsInFlight{0};
+
+}  // namespace
 
 int HidrawSystem::Open(const char* path) {
   const int fd = ::open(path, O_RDWR | O_CLOEXEC);
@@ -47,12 +57,12 @@ const std::shared_ptr<HidrawSystem>& HidrawSystem::Real() {
 
 void HidrawDevice::Release(std::shared_ptr<OpenHidraw> node) {
   // A node the call in flight holds is closed by that call when it returns.
-  if (node != nullptr && node.use_count() == 1 && caller_.Busy())
+  if (node != nullptr && node.use_count() == 1 && callsInFlight > 0)
     parked_.push_back(std::move(node));
 }
 
 IOReturn HidrawDevice::Open(std::shared_ptr<OpenHidraw>* node) {
-  if (caller_.Busy())
+  if (callsInFlight > 0)
     return kIOReturnNotResponding;
   parked_.clear();
   const int fd = system_->Open(identity_.devnode.c_str());
@@ -77,12 +87,23 @@ IOReturn HidrawDevice::Open(std::shared_ptr<OpenHidraw>* node) {
   return kIOReturnSuccess;
 }
 
+DeadlineCaller::Outcome HidrawDevice::Run(std::function<void()> call) {
+  ++callsInFlight;
+  const auto outcome = caller_.Run([call = std::move(call)] {
+    call();
+    --callsInFlight;
+  });
+  if (outcome == DeadlineCaller::Outcome::kBusy)
+    --callsInFlight;
+  return outcome;
+}
+
 IOReturn HidrawDevice::Ioctl(const std::shared_ptr<OpenHidraw>& node, unsigned long request,
                              std::vector<std::uint8_t>* wire, int* count) {
   // The call owns copies of everything it touches: after a timeout it outlives this frame.
   auto buffer = std::make_shared<std::vector<std::uint8_t>>(*wire);
   auto result = std::make_shared<int>(0);
-  const auto outcome = caller_.Run([node, request, buffer, result] {
+  const auto outcome = Run([node, request, buffer, result] {
     *result = node->System().Ioctl(node->Fd(), request, buffer->data());
   });
   if (outcome == DeadlineCaller::Outcome::kBusy)
@@ -106,7 +127,7 @@ IOReturn HidrawDevice::WriteOutputReport(const std::uint8_t* data, std::size_t s
   auto report = std::make_shared<std::vector<std::uint8_t>>(size + 1);
   std::copy_n(data, size, report->begin() + 1);
   auto result = std::make_shared<long>(0);
-  const auto outcome = caller_.Run([node, report, result] {
+  const auto outcome = Run([node, report, result] {
     *result = node->System().Write(node->Fd(), report->data(), report->size());
   });
   if (outcome == DeadlineCaller::Outcome::kBusy)

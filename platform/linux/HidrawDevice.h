@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -74,9 +75,9 @@ class HidrawDevice {
                         std::chrono::milliseconds deadline = kDeviceCallDeadline)
       : identity_(std::move(identity)), system_(std::move(system)), caller_(deadline) {}
 
-  // Opens the node and checks it is still this device. Fails at once while a call on the device
-  // is in flight: the kernel serialises open and close of a hidraw node with its feature-report
-  // ioctls, so an open then would block as long as the stuck call.
+  // Opens the node and checks it is still this device. Fails at once while a call on any hidraw
+  // device is in flight: the kernel serialises hidraw opens and closes with those calls, so an
+  // open then would block as long as the stuck call.
   IOReturn Open(std::shared_ptr<OpenHidraw>* node);
   // Runs `ioctl(request, wire)` on the helper thread; `wire` holds the bytes in and out. The
   // count the kernel returns is put in *count.
@@ -86,8 +87,8 @@ class HidrawDevice {
   // driver sends it on the interface's interrupt OUT endpoint as it stands.
   IOReturn WriteOutputReport(const std::uint8_t* data, std::size_t size);
 
-  // Lets go of an open node. While a call on the device is in flight the node is kept until the
-  // device is free again: closing it now would block on the same kernel lock as an open.
+  // Lets go of an open node. While a call is in flight the node is kept until this device's next
+  // open: closing it now would block on the same kernel lock as an open.
   void Release(std::shared_ptr<OpenHidraw> node);
 
   // Whether the last open was refused for lack of permission (udev's `change` for the node is
@@ -98,6 +99,9 @@ class HidrawDevice {
   bool Busy() const { return caller_.Busy(); }
 
  private:
+  // Runs a call on the helper thread, counted among the calls in flight until it returns.
+  DeadlineCaller::Outcome Run(std::function<void()> call);
+
   HidrawIdentity identity_;
   std::shared_ptr<HidrawSystem> system_;
   DeadlineCaller caller_;

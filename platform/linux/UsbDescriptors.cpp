@@ -46,12 +46,13 @@ std::optional<UsbDeviceDescriptor> ParseDeviceDescriptor(std::span<const std::ui
 
 std::optional<std::vector<UsbInterfaceDescriptor>> InterfacesOfConfiguration(
     std::span<const std::uint8_t> bytes, std::uint8_t value) {
-  if (!ParseDeviceDescriptor(bytes))
+  if (!ParseDeviceDescriptor(bytes) || bytes[0] > bytes.size())
     return std::nullopt;
   std::span<const std::uint8_t> rest = bytes.subspan(bytes[0]);
   while (rest.size() >= kConfigurationLength) {
     const std::size_t total = Word(rest, 2);
-    if (rest[1] != kConfigurationType || total < kConfigurationLength || total > rest.size())
+    if (rest[1] != kConfigurationType || total < kConfigurationLength || total > rest.size() ||
+        rest[0] < kConfigurationLength || rest[0] > total)
       return std::nullopt;
     if (rest[5] != value) {
       rest = rest.subspan(total);

@@ -92,9 +92,15 @@ TEST_F(DeviceWatchTest, RecordedEventsAddAndRemoveUsbAndHidrawServices) {
   EXPECT_EQ(tree.HidService(hidraw)->Parent()->Parent(), usbService);
   EXPECT_EQ(plat::IORegistry::Shared().Services().size(), 4u);
 
+  // The hidraw node goes and comes (a driver detached and given back): the USB device stays.
+  const auto first = tree.HidService(hidraw);
   events.Handle(Hidraw(hidraw, "remove"));
-  EXPECT_EQ(tree.HidService(hidraw), nullptr);
+  EXPECT_TRUE(first->IsTerminated());
   EXPECT_FALSE(usbService->IsTerminated());
+  events.Handle(Hidraw(hidraw, "add"));
+  ASSERT_NE(tree.HidService(hidraw), nullptr);
+  EXPECT_NE(tree.HidService(hidraw), first);
+  EXPECT_EQ(tree.HidService(hidraw)->Parent()->Parent(), usbService);
   events.Handle(Usb(usb, "remove"));
   events.Handle(Usb(usbOnly, "remove"));
   EXPECT_TRUE(usbService->IsTerminated());

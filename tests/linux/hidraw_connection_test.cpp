@@ -164,6 +164,11 @@ TEST(HidrawConnection, ADeviceThatStopsAnsweringCostsOneDeadlineThenFailsAtOnce)
   HidrawConnection other(rig.device);
   EXPECT_EQ(other.Open(0), kIOReturnNotResponding);
   EXPECT_EQ(rig.connection.Open(0), kIOReturnNotResponding);
+  // The lock is the same for every hidraw node: another device does not open either.
+  auto otherKernel = std::make_shared<FakeHidraw>();
+  HidrawConnection otherDevice(std::make_shared<HidrawDevice>(SwitchIdentity(), otherKernel));
+  EXPECT_EQ(otherDevice.Open(0), kIOReturnNotResponding);
+  EXPECT_EQ(otherKernel->Opened(), 0);
   EXPECT_EQ(rig.kernel->Opened(), 1);
   EXPECT_EQ(rig.kernel->Calls().size(), 1u);
 
@@ -210,17 +215,6 @@ TEST(HidrawConnection, TheProcessEndsWhileACallIsStuckForever) {
         std::exit(7);
       },
       testing::ExitedWithCode(7), "");
-}
-
-TEST(HidrawConnection, AnOutputReportGoesOutAsItStands) {
-  Rig rig;
-  const UInt8 packet[8] = {0x01, 0x02};
-  EXPECT_EQ(rig.device->WriteOutputReport(packet, 8), kIOReturnSuccess);
-  const auto calls = rig.kernel->Calls();
-  ASSERT_EQ(calls.size(), 1u);
-  // Report number 0, which the HID driver drops: the 8 bytes go on the endpoint unchanged.
-  EXPECT_EQ(calls[0].bytes, (std::vector<UInt8>{0, 0x01, 0x02, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(rig.kernel->Closed(), 1);
 }
 
 TEST(HidrawConnection, NoAccessIsToldOncePerRefusalWithItsCause) {

@@ -112,33 +112,6 @@ TEST_F(ServiceTreeTest, HidServiceCarriesVersionPropertiesAndLeadsToItsUsbDevice
   EXPECT_FALSE(HasProperty(*tree.HidService(broken), "MaxFeatureReportSize"));
 }
 
-TEST_F(ServiceTreeTest, HidrawThatComesAndGoesLeavesTheUsbDevice) {
-  const auto hidraw = sysfs.AddUsbHid({0x10D5, 0x000D, "S1", {}});
-  const auto usbPath = FakeSysfs::UsbDeviceOf(hidraw);
-  ServiceTree tree(sysfs.Root());
-  tree.AddPresentDevices();
-  const auto usb = tree.UsbService(usbPath);
-  const auto first = tree.HidService(hidraw);
-  ASSERT_NE(usb, nullptr);
-
-  // The interface claimed with the kernel driver detached: hidraw goes, then comes back.
-  tree.HidrawRemoved(hidraw);
-  EXPECT_TRUE(first->IsTerminated());
-  EXPECT_FALSE(usb->IsTerminated());
-  tree.HidrawAdded(hidraw);
-  const auto second = tree.HidService(hidraw);
-  ASSERT_NE(second, nullptr);
-  EXPECT_NE(second, first);
-  EXPECT_EQ(second->Parent()->Parent(), usb);
-
-  // Unplugged: the USB device and everything below it leave.
-  tree.UsbDeviceRemoved(usbPath);
-  EXPECT_TRUE(usb->IsTerminated());
-  EXPECT_TRUE(second->IsTerminated());
-  EXPECT_EQ(tree.HidService(hidraw), nullptr);
-  EXPECT_TRUE(IORegistry::Shared().Services().empty());
-}
-
 TEST_F(ServiceTreeTest, BackendStartsOnceAtTheFirstSearchBeforeItMatches) {
   sysfs.AddUsbHid({0x10D5, 0x55FF, "", kVersion2Descriptor});
   ServiceTree tree(sysfs.Root());

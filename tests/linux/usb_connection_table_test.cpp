@@ -100,18 +100,16 @@ class UsbConnectionTableTest : public ::testing::Test {
  protected:
   void TearDown() override { plat::IORegistry::Shared().Reset(); }
 
-  // The interface backends of the switch's USB device, as the USB route finds them.
-  std::vector<std::shared_ptr<plat::USBInterfaceBackend>> Interfaces(const FakeSysfs::Device& d) {
-    const auto hidraw = sysfs.AddUsbHid(d);
+  // The interface backends of the USB device of a hidraw device, as the USB route finds them.
+  std::vector<std::shared_ptr<plat::USBInterfaceBackend>> Interfaces(
+      const std::filesystem::path& hidraw) {
     tree.AddPresentDevices();
-    hidrawPath = hidraw;
-    const auto usb = tree.UsbService(FakeSysfs::UsbDeviceOf(hidraw));
     plat::PlugInBackend made;
-    EXPECT_EQ(usb->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made), kIOReturnSuccess);
-    auto device = std::get<std::shared_ptr<plat::USBDeviceBackend>>(made);
+    EXPECT_EQ(Usb(hidraw)->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made), kIOReturnSuccess);
     std::vector<std::shared_ptr<plat::IOService>> services;
-    const IOUSBFindInterfaceRequest all{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
-    EXPECT_EQ(device->InterfaceServices(all, &services), kIOReturnSuccess);
+    EXPECT_EQ(std::get<std::shared_ptr<plat::USBDeviceBackend>>(made)->InterfaceServices(
+                  {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}, &services),
+              kIOReturnSuccess);
     std::vector<std::shared_ptr<plat::USBInterfaceBackend>> interfaces;
     for (const auto& service : services) {
       EXPECT_EQ(service->MakePlugIn(kIOUSBInterfaceUserClientTypeID, &made), kIOReturnSuccess);
@@ -119,11 +117,13 @@ class UsbConnectionTableTest : public ::testing::Test {
     }
     return interfaces;
   }
+  std::shared_ptr<plat::IOService> Usb(const std::filesystem::path& hidraw) {
+    return tree.UsbService(FakeSysfs::UsbDeviceOf(hidraw));
+  }
 
   FakeSysfs sysfs;
   std::shared_ptr<FakeHidraw> kernel = std::make_shared<FakeHidraw>();
   ServiceTree tree{sysfs.Root(), {}, kernel};
-  std::filesystem::path hidrawPath;
 };
 
 }  // namespace
@@ -132,21 +132,13 @@ TEST_F(UsbConnectionTableTest, EndpointsAreReadWithoutOpeningTheDevice) {
   FakeSysfs::Device gadget{0x10D5, 0x000D, "S1", {}};
   gadget.configurations = Concat({kConfiguration1, kConfiguration2});
   sysfs.AddUsbDevice(0x1234, 0x5678);  // a neighbour on the bus
-  auto interfaces = Interfaces(gadget);
-  // bConfigurationValue is 1 in the fake tree: the HID interface alone.
-  ASSERT_EQ(interfaces.size(), 1u);
-  std::ofstream(FakeSysfs::UsbDeviceOf(hidrawPath) / "bConfigurationValue") << "2\n";
-  // The usbfs node does not exist here: every answer below comes from sysfs.
-  const auto usb = tree.UsbService(FakeSysfs::UsbDeviceOf(hidrawPath));
-  plat::PlugInBackend made;
-  ASSERT_EQ(usb->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made), kIOReturnSuccess);
-  std::vector<std::shared_ptr<plat::IOService>> services;
-  ASSERT_EQ(std::get<std::shared_ptr<plat::USBDeviceBackend>>(made)->InterfaceServices(
-                {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF}, &services),
-            kIOReturnSuccess);
-  ASSERT_EQ(services.size(), 2u);
-  ASSERT_EQ(services[1]->MakePlugIn(kIOUSBInterfaceUserClientTypeID, &made), kIOReturnSuccess);
-  const auto vendor = std::get<std::shared_ptr<plat::USBInterfaceBackend>>(made);
+  const auto hidraw = sysfs.AddUsbHid(gadget);
+  // The active configuration is the second; the usbfs node does not exist here, so every answer
+  // below comes from sysfs.
+  std::ofstream(FakeSysfs::UsbDeviceOf(hidraw) / "bConfigurationValue") << "2\n";
+  const auto interfaces = Interfaces(hidraw);
+  ASSERT_EQ(interfaces.size(), 2u);
+  const auto& vendor = interfaces[1];
   ASSERT_EQ(vendor->Open(), kIOReturnSuccess);
   UInt8 count = 0;
   ASSERT_EQ(vendor->GetNumEndpoints(&count), kIOReturnSuccess);
@@ -169,8 +161,8 @@ TEST_F(UsbConnectionTableTest, EndpointsAreReadWithoutOpeningTheDevice) {
   const auto node = sysfs.Root() / "dev/bus/usb/001/003";
   std::filesystem::create_directories(node.parent_path());
   std::ofstream(node) << "";
-  auto device = usb->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made);
-  ASSERT_EQ(device, kIOReturnSuccess);
+  plat::PlugInBackend made;
+  ASSERT_EQ(Usb(hidraw)->MakePlugIn(kIOUSBDeviceUserClientTypeID, &made), kIOReturnSuccess);
   EXPECT_EQ(std::get<std::shared_ptr<plat::USBDeviceBackend>>(made)->Open(), kIOReturnNoDevice);
 }
 
@@ -189,7 +181,7 @@ TEST_F(UsbConnectionTableTest, AnOutEndpointOnTheHidInterfaceIsWrittenThroughHid
                              static_cast<unsigned>(c.hidrawWrites));  // hidraw0, hidraw1
     device.configurations = kHidOutConfiguration;
     device.interfaceDriver = c.driver;
-    auto interfaces = Interfaces(device);
+    auto interfaces = Interfaces(sysfs.AddUsbHid(device));
     ASSERT_EQ(interfaces.size(), 1u);
     ASSERT_EQ(interfaces[0]->Open(), kIOReturnSuccess);
     const UInt8 packet[8] = {0x01, 0x02};
