@@ -10,7 +10,7 @@ packages=(
   libudev-dev libusb-1.0-0-dev
   libgtk-3-dev libx11-dev
   xvfb x11-xkb-utils xdotool trayer dbus-daemon
-  qemu-system-x86 busybox-static kmod xz-utils udev
+  qemu-system-x86 busybox-static kmod xz-utils udev systemd
 )
 
 missing=()

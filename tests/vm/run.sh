@@ -15,7 +15,8 @@ build=${TALLOWMERE_VM_BUILD:-build/vm}
 scenarios=tests/vm/scenarios
 expected=tests/vm/expected
 
-packages=(qemu-system-x86 busybox-static kmod xz-utils udev)
+# udev and systemd: the machine runs Debian's systemd-udevd with its rules and logind's seat rules.
+packages=(qemu-system-x86 busybox-static kmod xz-utils udev systemd)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -30,9 +31,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
 fi
 if ! command -v qemu-system-x86_64 >/dev/null || ! [ -x /bin/busybox ] ||
-  ! dpkg -L udev 2>/dev/null | grep -q '/systemd-udevd$'; then
-  echo "FAILED: the virtual-machine scenarios cannot run: qemu-system-x86_64, busybox-static or" \
-    "udev is missing (install them as root: apt-get install ${packages[*]})"
+  ! dpkg -L udev 2>/dev/null | grep -q '/systemd-udevd$' ||
+  ! dpkg -L systemd 2>/dev/null | grep -q '/73-seat-late.rules$'; then
+  echo "FAILED: the virtual-machine scenarios cannot run: qemu-system-x86_64, busybox-static," \
+    "udev or systemd is missing (install them as root: apt-get install ${packages[*]})"
   exit 1
 fi
 
