@@ -23,6 +23,14 @@ start_program() {
   fi
   program_pid=$!
   exec 3>"$work/program.in"
+  # Its output files are made once it has opened its input: wait for them, so that nothing
+  # reads them before they are there.
+  ticks=0
+  while ! [ -e "$work/program.out" ] || ! [ -e "$work/program.err" ]; do
+    ticks=$((ticks + 1))
+    [ "$ticks" -le 100 ] || break
+    usleep 100000
+  done
 }
 
 # start_switch EMULATOR [OPTION...]: a switch emulator (uhid-switch or gadget-switch, with its
@@ -76,10 +84,10 @@ now_ms() {
 
 # quick_status: `status`, and whether the console answered it within half a second.
 quick_status() {
-  before=$(grep -c '^state=' "$work/program.out")
+  before=$(count_lines "$work/program.out" '^state=')
   started=$(now_ms)
   type_line status
-  while [ "$(grep -c '^state=' "$work/program.out")" -le "$before" ]; do
+  while [ "$(count_lines "$work/program.out" '^state=')" -le "$before" ]; do
     if [ $(($(now_ms) - started)) -gt 10000 ]; then
       echo "status: no answer in 10 s"
       return 1
@@ -118,12 +126,19 @@ wait_for() {
   wait_for_count "$1" "$2" 1 "${3:-}"
 }
 
+# count_lines FILE PATTERN: how many lines of FILE match PATTERN (grep -E); 0 while FILE is
+# not there yet (a program started through su makes its files a moment later).
+count_lines() {
+  count=$(grep -Ec "$2" "$1" 2>/dev/null)
+  echo "${count:-0}"
+}
+
 # wait_for_count FILE PATTERN COUNT [SECONDS]: until COUNT lines of FILE match.
 wait_for_count() {
   limit=$(($4 + 0))
   [ "$limit" -gt 0 ] || limit=30
   ticks=0
-  while [ "$(grep -Ec "$2" "$1" 2>/dev/null)" -lt "$3" ]; do
+  while [ "$(count_lines "$1" "$2")" -lt "$3" ]; do
     ticks=$((ticks + 1))
     if [ "$ticks" -gt $((limit * 5)) ]; then
       echo "timed out after ${limit}s waiting for $3 lines /$2/ in $(basename "$1")"
@@ -135,7 +150,7 @@ wait_for_count() {
 
 # The program's status line, once it has been printed: `status` answers on its own line.
 program_status() {
-  before=$(grep -c '^state=' "$work/program.out")
+  before=$(count_lines "$work/program.out" '^state=')
   type_line status
   wait_for_count "$work/program.out" '^state=' $((before + 1)) 10
 }
@@ -210,7 +225,7 @@ wait_for_icon() {
   limit=$(($2 + 0))
   [ "$limit" -gt 0 ] || limit=30
   ticks=0
-  while [ "$(grep '^dock icon: ' "$work/program.out" | tail -n 1)" != "dock icon: $1" ]; do
+  while [ "$(grep '^dock icon: ' "$work/program.out" 2>/dev/null | tail -n 1)" != "dock icon: $1" ]; do
     ticks=$((ticks + 1))
     if [ "$ticks" -gt $((limit * 5)) ]; then
       echo "timed out after ${limit}s waiting for the dock icon $1"
