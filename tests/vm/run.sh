@@ -30,9 +30,10 @@ if [ ${#missing[@]} -gt 0 ]; then
       echo "vm: could not install ${missing[*]}"
   fi
 fi
+# (grep reads all of dpkg's list: with -q it could stop early and, under pipefail, fail the list.)
 if ! command -v qemu-system-x86_64 >/dev/null || ! [ -x /bin/busybox ] ||
-  ! dpkg -L udev 2>/dev/null | grep -q '/systemd-udevd$' ||
-  ! dpkg -L systemd 2>/dev/null | grep -q '/73-seat-late.rules$'; then
+  ! dpkg -L udev 2>/dev/null | grep '/systemd-udevd$' >/dev/null ||
+  ! dpkg -L systemd 2>/dev/null | grep '/73-seat-late.rules$' >/dev/null; then
   echo "FAILED: the virtual-machine scenarios cannot run: qemu-system-x86_64, busybox-static," \
     "udev or systemd is missing (install them as root: apt-get install ${packages[*]})"
   exit 1
