@@ -18,6 +18,8 @@ packages=(
   xfce4-panel sway grim
   # the Debian package, its checks and the clean install into a minimal Debian root
   dpkg-dev file lintian appstream desktop-file-utils systemd debootstrap
+  # the virtual machine: qemu, its initramfs and Debian's udevd inside it
+  qemu-system-x86 busybox-static kmod xz-utils udev
 )
 
 missing=()

@@ -20,5 +20,5 @@ cmake --build build/sanitize
 ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
 
 # The proof on a real kernel: tallowmere against emulated switches inside a virtual machine
-# (tests/vm), with the programs of the optimised build. Says SKIPPED where qemu cannot run.
+# (tests/vm), with the programs of the optimised build. Fails where the machine cannot run.
 TALLOWMERE_VM_BUILD=build/release tests/vm/run.sh

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the virtual machine's initramfs: busybox, the program and the switch emulators with the
-# shared libraries they load, the kernel modules the scenarios need, and the scenarios.
+# shared libraries they load, Debian's udev (systemd-udevd, udevadm and their rules) with the
+# repository's rule kept aside for the scenarios to install, the kernel modules the scenarios
+# need, and the scenarios.
 #   build-initramfs.sh BUILD_DIR KERNEL_CACHE SCENARIO_DIR OUTPUT
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -8,6 +10,7 @@ cache=$(cd "$2" && pwd)
 scenarios=$(cd "$3" && pwd)
 output=$4
 here=$(cd "$(dirname "$0")" && pwd)
+rule=$here/../../platform/linux/70-tallowmere.rules
 release=$(cat "$cache/release")
 
 stage=$build/vm-initramfs
@@ -27,10 +30,32 @@ for program in "${programs[@]}"; do
   cp "$build/bin/$program" "$stage/opt/tallowmere/bin/"
 done
 cp -r "$build/share/tallowmere" "$stage/opt/tallowmere/share/"
+# Not installed at boot: the scenarios about access install it as a person would.
+cp "$rule" "$stage/opt/tallowmere/70-tallowmere.rules"
+
+# Debian's udev as its package installs it: the daemon, udevadm, udev.conf and the package's own
+# helpers and rules in /lib/udev (its hardware database left out: nothing here looks a device up
+# in it), with the seat rules that the systemd package adds for logind (70-uaccess, 71-seat,
+# 73-seat-late: the last runs the uaccess step). Other packages' rules are left out.
+udev_files=$(
+  dpkg -L udev | grep -E '^(/lib/systemd/systemd-udevd|/bin/udevadm|/etc/udev/udev.conf|/lib/udev/.*)$' |
+    grep -v -E '^/lib/udev/hwdb' || true
+  dpkg -L systemd | grep -E '^/lib/udev/rules.d/7[0-3]-[a-z-]+\.rules$' || true
+)
+for file in $udev_files; do
+  [ -f "$file" ] || continue
+  mkdir -p "$stage$(dirname "$file")"
+  cp -L "$file" "$stage$file"
+done
+mkdir -p "$stage/etc/udev/rules.d"
+binaries=("${programs[@]/#/$build/bin/}")
+for file in $udev_files; do
+  [ -f "$file" ] && [ -x "$file" ] && binaries+=("$file")
+done
 
 # The shared libraries, at the paths the dynamic loader looks for them.
-for program in "${programs[@]}"; do
-  ldd "$build/bin/$program" | awk '/=> \// {print $3} /^\t\/[^ ]+ \(/ {print $1}'
+for binary in "${binaries[@]}"; do
+  { ldd "$binary" || true; } | awk '/=> \// {print $3} /^\t\/[^ ]+ \(/ {print $1}'
 done | sort -u | while read -r library; do
   mkdir -p "$stage$(dirname "$library")"
   cp -L "$library" "$stage$library"

@@ -1,9 +1,10 @@
 # A version-1 switch on USB: found as a HID device with a serial number, handed to the USB route,
 # its status read from the serial-number string; Control + Option + 3 reaches the switch as a
-# packet on its OUT endpoint. Claiming the interface takes the hidraw node away and the kernel
-# makes it again when it is released: neither is taken for the switch going away.
+# packet on the OUT endpoint of its vendor interface. The HID driver keeps the switch throughout:
+# it is bound once, at plug-in, and its hidraw node never goes away while the switch is there.
 . /scenarios/lib.sh
 
+watch_hidraw
 start_program
 usleep 500000
 start_switch gadget-switch
@@ -15,15 +16,12 @@ wait_for "$work/switch.log" '^out: ' 15
 # Switches on USB are not polled: opening the Dock menu reads the status afresh.
 type_line dock
 program_status
-# Writing claimed the interfaces: the HID driver let go of the switch (its hidraw node went) and
-# bound it again on release, which the kernel log counts. The program still holds the switch.
-echo "the HID driver bound the switch $(dmesg | grep -c 'hid-generic 0003:10D5:000D') times"
-echo "hidraw nodes now: $(ls /sys/class/hidraw | wc -l)"
 
 # The switch's own button for PC 2, seen at the next read.
 switch_command button 2
 type_line dock
 program_status
+show_hid_driver 10D5:000D
 
 switch_command unplug
 wait_for_icon velbrookmain.icns 15

@@ -25,6 +25,25 @@ void Log(std::string_view line) {
   std::fflush(stdout);
 }
 
+bool ParseIds(std::string_view text, unsigned& vendor, unsigned& product) {
+  if (text.size() != 9 || text[4] != ':')
+    return false;
+  const auto hex = [](std::string_view digits, unsigned& value) {
+    value = 0;
+    for (char c : digits) {
+      const int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
+      if (digit < 0)
+        return false;
+      value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return true;
+  };
+  return hex(text.substr(0, 4), vendor) && hex(text.substr(5), product);
+}
+
 int PanelPort(std::string_view argument) {
   if (argument.size() != 1 || argument[0] < '1' || argument[0] > '4')
     return -1;

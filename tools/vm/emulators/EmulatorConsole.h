@@ -39,13 +39,17 @@ class EmulatorConsole {
   plat::RunLoop::Id source_ = 0;
 };
 
+// "10D5:5504": vendor and product ids in hexadecimal; false when the text is not that.
+bool ParseIds(std::string_view text, unsigned& vendor, unsigned& product);
+
 // "button N" takes a port number from 1 to 4 as a person reads it on the panel; 0-based result,
 // or -1 when the text is not such a number.
 int PanelPort(std::string_view argument);
 
 // What both emulators do with a device of their kind (one with Plug() and Unplug()) and the
-// switch state behind it: plug it in, serve "button N", "unplug" and "plug" until "quit" or the
-// end of the input, and unplug it on the way out. Answers the exit status of the program.
+// switch state behind it: plug it in, serve "button N", "unplug" and "plug" (and the device's own
+// commands, where it has AddCommands) until "quit" or the end of the input, and unplug it on the
+// way out. Answers the exit status of the program.
 template <typename Device>
 int ServeSwitch(Device& device, plat::sim::SimulatedSwitch& state) {
   EmulatorConsole console;
@@ -60,6 +64,8 @@ int ServeSwitch(Device& device, plat::sim::SimulatedSwitch& state) {
   });
   console.On("unplug", [&](std::string_view) { device.Unplug(); });
   console.On("plug", [&](std::string_view) { device.Plug(); });
+  if constexpr (requires { device.AddCommands(console); })
+    device.AddCommands(console);
   console.Start();
   if (!device.Plug())
     return 1;

@@ -10,9 +10,8 @@ namespace tallowmere::vm {
 
 namespace {
 
-// Interface 0's report descriptor: one 8-byte input report on a vendor page, so that the HID
-// driver has something to bind.
-const std::uint8_t kReportDescriptor[] = {
+// One 8-byte input report on a vendor page, so that the HID driver has something to bind.
+const Bytes kReportDescriptorStart = {
     0x06, 0x00, 0xFF,  // Usage Page (vendor 0xFF00)
     0x09, 0x01,        // Usage (1)
     0xA1, 0x01,        // Collection (Application)
@@ -22,8 +21,18 @@ const std::uint8_t kReportDescriptor[] = {
     0x95, 0x08,        //   Report Count (8)
     0x09, 0x02,        //   Usage (2)
     0x81, 0x02,        //   Input (Data, Variable, Absolute)
-    0xC0,              // End Collection
 };
+// The 8-byte output report the command is written as, when the OUT endpoint is the HID one's.
+const Bytes kOutputReport = {
+    0x09, 0x03,  //   Usage (3)
+    0x91, 0x02,  //   Output (Data, Variable, Absolute)
+};
+constexpr std::uint8_t kEndCollection = 0xC0;
+
+void AddInterface(Bytes& bytes, std::uint8_t number, std::uint8_t endpoints, std::uint8_t kind) {
+  bytes.insert(bytes.end(),
+               {USB_DT_INTERFACE_SIZE, USB_DT_INTERFACE, number, 0, endpoints, kind, 0, 0, 0});
+}
 
 void Add16(Bytes& bytes, unsigned value) {
   bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
@@ -32,8 +41,21 @@ void Add16(Bytes& bytes, unsigned value) {
 
 }  // namespace
 
-const Bytes& ReportDescriptor() {
-  static const Bytes descriptor(std::begin(kReportDescriptor), std::end(kReportDescriptor));
+std::vector<Endpoint> Endpoints(Layout layout) {
+  if (layout == Layout::kHidOut)
+    return {{0x81, "in-bulk"}, {0x02, "out-bulk"}};
+  return {{0x81, "in-bulk"}, {0x82, "in-bulk"}, {0x03, "out-bulk"}};
+}
+
+std::size_t OutEndpoint(Layout layout) {
+  return layout == Layout::kHidOut ? 1 : 2;
+}
+
+Bytes ReportDescriptor(Layout layout) {
+  Bytes descriptor = kReportDescriptorStart;
+  if (layout == Layout::kHidOut)
+    descriptor.insert(descriptor.end(), kOutputReport.begin(), kOutputReport.end());
+  descriptor.push_back(kEndCollection);
   return descriptor;
 }
 
@@ -44,25 +66,28 @@ Bytes EndpointDescriptor(std::uint8_t address, bool highSpeed) {
   return bytes;
 }
 
-Bytes ConfigurationDescriptor(bool highSpeed) {
+Bytes ConfigurationDescriptor(Layout layout, bool highSpeed) {
+  const std::vector<Endpoint> endpoints = Endpoints(layout);
+  // Interface 0 (HID) has the first endpoint, and with kHidOut the OUT one too.
+  const std::size_t hidEndpoints = layout == Layout::kHidOut ? endpoints.size() : 1;
   Bytes body;
-  // Interface 0: HID, with its HID descriptor before its endpoint.
-  body.insert(body.end(),
-              {USB_DT_INTERFACE_SIZE, USB_DT_INTERFACE, 0, 0, 1, USB_CLASS_HID, 0, 0, 0});
+  AddInterface(body, 0, static_cast<std::uint8_t>(hidEndpoints), USB_CLASS_HID);
+  // Its HID descriptor comes before its endpoints.
   body.insert(body.end(), {9, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22});
-  Add16(body, static_cast<unsigned>(ReportDescriptor().size()));
-  const Bytes hidIn = EndpointDescriptor(kEndpoints[0].address, highSpeed);
-  body.insert(body.end(), hidIn.begin(), hidIn.end());
-  // Interface 1: vendor class, IN then OUT.
-  body.insert(body.end(),
-              {USB_DT_INTERFACE_SIZE, USB_DT_INTERFACE, 1, 0, 2, USB_CLASS_VENDOR_SPEC, 0, 0, 0});
-  for (std::size_t i = 1; i < kEndpoints.size(); ++i) {
-    const Bytes endpoint = EndpointDescriptor(kEndpoints[i].address, highSpeed);
+  Add16(body, static_cast<unsigned>(ReportDescriptor(layout).size()));
+  std::uint8_t interfaces = 1;
+  for (std::size_t i = 0; i < endpoints.size(); ++i) {
+    if (i == hidEndpoints) {
+      // Interface 1: vendor class, with the rest.
+      AddInterface(body, 1, static_cast<std::uint8_t>(endpoints.size() - i), USB_CLASS_VENDOR_SPEC);
+      ++interfaces;
+    }
+    const Bytes endpoint = EndpointDescriptor(endpoints[i].address, highSpeed);
     body.insert(body.end(), endpoint.begin(), endpoint.end());
   }
   Bytes config{USB_DT_CONFIG_SIZE, USB_DT_CONFIG};
   Add16(config, static_cast<unsigned>(USB_DT_CONFIG_SIZE + body.size()));
-  config.insert(config.end(), {2, kConfigurationValue, 0, USB_CONFIG_ATT_ONE, 50});
+  config.insert(config.end(), {interfaces, kConfigurationValue, 0, USB_CONFIG_ATT_ONE, 50});
   config.insert(config.end(), body.begin(), body.end());
   return config;
 }

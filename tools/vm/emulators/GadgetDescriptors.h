@@ -2,7 +2,6 @@
 // where gadgetfs keeps the controller's and the endpoints' files.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,18 +23,27 @@ struct Endpoint {
   std::uint8_t address;
   const char* kind;  // which of dummy_hcd's endpoint files serves it: "in-bulk" or "out-bulk"
 };
-// Interface 0's interrupt IN, then interface 1's interrupt IN and OUT. dummy_hcd takes interrupt
-// transfers on its bulk endpoints.
-inline constexpr std::array<Endpoint, 3> kEndpoints{
-    {{0x81, "in-bulk"}, {0x82, "in-bulk"}, {0x03, "out-bulk"}}};
-inline constexpr std::size_t kOutEndpoint = 2;
 
-// Interface 0's report descriptor.
-const Bytes& ReportDescriptor();
+// Where a switch's command pipe is. Both are built:
+//   kVendorOut: interface 0 is HID with an interrupt IN; interface 1 (vendor class) has an
+//               interrupt IN and the interrupt OUT that takes the commands;
+//   kHidOut:    one HID interface with an interrupt IN and the interrupt OUT; the HID driver
+//               keeps it, and the host writes a command as an output report.
+enum class Layout { kVendorOut, kHidOut };
+
+// The endpoints in the order they are configured; dummy_hcd takes interrupt transfers on its
+// bulk endpoints.
+std::vector<Endpoint> Endpoints(Layout layout);
+// Which of Endpoints(layout) takes the command packets.
+std::size_t OutEndpoint(Layout layout);
+
+// Interface 0's report descriptor: an 8-byte input report, and with kHidOut an 8-byte output
+// report too.
+Bytes ReportDescriptor(Layout layout);
 // Full speed counts the interval in frames, high speed as 2^(n-1) microframes: 8 ms both.
 Bytes EndpointDescriptor(std::uint8_t address, bool highSpeed);
-// Interface 0 (HID) and interface 1 (vendor class) with their endpoints.
-Bytes ConfigurationDescriptor(bool highSpeed);
+// The interfaces of the layout with their endpoints.
+Bytes ConfigurationDescriptor(Layout layout, bool highSpeed);
 Bytes DeviceDescriptor(unsigned vendor, unsigned product);
 Bytes StringDescriptor(std::string_view ascii);
 

@@ -4,6 +4,12 @@
 //   interface 1: vendor class, an interrupt IN and an interrupt OUT endpoint for the commands.
 // Its status is the serial-number string, made afresh from the switch's state on every request.
 //
+// Options, for switches built otherwise:
+//   --layout hid-out   the OUT endpoint on the HID interface, which is then the only one
+//   --nul-serial       the port character without its digit offset, so that at PC 1 the serial
+//                      string starts with U+0000 (where the kernel's copy of it ends)
+//   --id VVVV:PPPP     other vendor and product ids (hexadecimal)
+//
 // Commands on standard input: "button N" (the front-panel button of port N, 1 to 4), "unplug",
 // "plug", "quit". The log on standard output has one line per exchange:
 //   string 3: 30 00 5f 00 b2 00    a serial-number request and the characters answered
@@ -24,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -38,10 +45,17 @@ namespace {
 
 static_assert(kSerialIndex == plat::sim::SimulatedSwitch::kSerialNumberIndex);
 
+struct GadgetOptions {
+  Layout layout = Layout::kVendorOut;
+  bool nulSerial = false;
+  unsigned vendor = 0x10D5;
+  unsigned product = 0x000D;
+};
+
 class GadgetSwitch {
  public:
-  explicit GadgetSwitch(std::shared_ptr<plat::sim::SimulatedSwitch> state)
-      : state_(std::move(state)) {
+  GadgetSwitch(std::shared_ptr<plat::sim::SimulatedSwitch> state, const GadgetOptions& options)
+      : state_(std::move(state)), options_(options) {
     if (::pipe2(packets_, O_CLOEXEC) == 0)
       plat::RunLoop::Main().AddSource(packets_[0], [this] { PacketArrived(); });
   }
@@ -58,7 +72,8 @@ class GadgetSwitch {
       return false;
     }
     Bytes setup(4, 0);  // tag 0: the device's descriptors follow
-    for (const Bytes& part : {ConfigurationDescriptor(false), ConfigurationDescriptor(true),
+    for (const Bytes& part : {ConfigurationDescriptor(options_.layout, false),
+                              ConfigurationDescriptor(options_.layout, true),
                               DeviceDescriptor(state_->VendorID(), state_->ProductID())}) {
       setup.insert(setup.end(), part.begin(), part.end());
     }
@@ -122,7 +137,7 @@ class GadgetSwitch {
       if (type == USB_DT_STRING)
         return Answer(StringAnswer(index), length);
       if (type == 0x22 && (request.bRequestType & USB_RECIP_MASK) == USB_RECIP_INTERFACE)
-        return Answer(ReportDescriptor(), length);
+        return Answer(ReportDescriptor(options_.layout), length);
       return Stall(in);
     }
     if (request.bRequest == USB_REQ_SET_CONFIGURATION && !in) {
@@ -150,7 +165,9 @@ class GadgetSwitch {
         return StringDescriptor("Emulated KVM switch v1");
       case kSerialIndex: {
         // The switch's status as it is at this very request.
-        const auto serial = state_->SerialNumberBytes();
+        auto serial = state_->SerialNumberBytes();
+        if (options_.nulSerial)
+          serial[0] &= 0x07;
         Log("string 3: " + HexBytes(serial.data(), serial.size()));
         Bytes bytes{static_cast<std::uint8_t>(2 + serial.size()), USB_DT_STRING};
         bytes.insert(bytes.end(), serial.begin(), serial.end());
@@ -187,7 +204,7 @@ class GadgetSwitch {
     if (!endpointFds_.empty())
       return;
     std::vector<std::string> files = EndpointFiles();
-    for (const Endpoint& endpoint : kEndpoints) {
+    for (const Endpoint& endpoint : Endpoints(options_.layout)) {
       const auto file = std::ranges::find_if(files, [&](const std::string& name) {
         return name.find(endpoint.kind) != std::string::npos;
       });
@@ -212,7 +229,7 @@ class GadgetSwitch {
       }
       endpointFds_.push_back(fd);
     }
-    const int out = endpointFds_[kOutEndpoint];
+    const int out = endpointFds_[OutEndpoint(options_.layout)];
     const int sink = packets_[1];
     stopReading_ = false;
     readerDone_ = false;
@@ -274,6 +291,7 @@ class GadgetSwitch {
   }
 
   std::shared_ptr<plat::sim::SimulatedSwitch> state_;
+  GadgetOptions options_;
   int ep0_ = -1;
   plat::RunLoop::Id source_ = 0;
   std::vector<int> endpointFds_;
@@ -287,14 +305,45 @@ class GadgetSwitch {
 
 }  // namespace tallowmere::vm
 
-int main() {
+namespace {
+
+bool ParseOptions(int argc, char** argv, tallowmere::vm::GadgetOptions& options) {
+  using tallowmere::vm::Layout;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : "";
+    if (option == "--nul-serial") {
+      options.nulSerial = true;
+    } else if (option == "--layout" &&
+               (value == std::string_view("hid-out") || value == std::string_view("vendor-out"))) {
+      options.layout = value == std::string_view("hid-out") ? Layout::kHidOut : Layout::kVendorOut;
+      ++i;
+    } else if (option == "--id" &&
+               tallowmere::vm::ParseIds(value, options.vendor, options.product)) {
+      ++i;
+    } else {
+      std::fprintf(stderr,
+                   "usage: gadget-switch [--layout hid-out|vendor-out] [--nul-serial] "
+                   "[--id VVVV:PPPP]\n");
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
   using namespace tallowmere::vm;
+  GadgetOptions options;
+  if (!ParseOptions(argc, argv, options))
+    return 2;
   // SIGUSR1 interrupts the endpoint reader's read (no SA_RESTART) and does nothing else.
   struct sigaction interrupt {};
   interrupt.sa_handler = [](int) {};
   sigaction(SIGUSR1, &interrupt, nullptr);
-  auto state =
-      plat::sim::SimulatedSwitch::Create({.generation = 1, .ports = 4, .productID = 0x000D});
-  GadgetSwitch device(state);
+  auto state = plat::sim::SimulatedSwitch::Create(
+      {.generation = 1, .ports = 4, .vendorID = options.vendor, .productID = options.product});
+  GadgetSwitch device(state, options);
   return ServeSwitch(device, *state);
 }

@@ -4,17 +4,28 @@
 // UHID_SET_REPORT and are answered from, and carried out on, the switch's state.
 //
 // Commands on standard input: "button N" (the front-panel button of port N, 1 to 4), "unplug",
-// "plug", "quit". The log on standard output has one line per exchange:
+// "plug", "quit"; "hang" (from now on, requests are held without an answer, as a switch that
+// stops answering) and "answer" (the held requests are answered, and the next ones again at
+// once). The log on standard output has one line per exchange:
 //   get 5: 05 40 3f 0e        a feature-report read and the report answered
 //   set 4: 04 81 01 00 ...    a feature-report write as it arrived
+//   get 5: held               a read that gets no answer until "answer"
+//
+// With --other VVVV:PPPP it is not a switch but another HID device with those ids (and the same
+// report descriptor, so that nothing but its ids tells it apart): it refuses every request and
+// logs each, "request get N", "request set N: ..." or "request output: ...", and logs "opened by
+// the host" and "closed by the host" when its hidraw node is first opened and last closed.
 #include <fcntl.h>
 #include <linux/uhid.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/RunLoop.h"
 #include "platform/sim/SimulatedSwitch.h"
@@ -46,10 +57,16 @@ constexpr std::uint8_t kReportDescriptor[] = {
 
 constexpr std::uint16_t kBusUsb = 0x03;
 
+struct UhidOptions {
+  bool other = false;  // another HID device, not a switch
+  unsigned vendor = 0;
+  unsigned product = 0;
+};
+
 class UhidSwitch {
  public:
-  explicit UhidSwitch(std::shared_ptr<plat::sim::SimulatedSwitch> state)
-      : state_(std::move(state)) {}
+  UhidSwitch(std::shared_ptr<plat::sim::SimulatedSwitch> state, const UhidOptions& options)
+      : state_(std::move(state)), options_(options) {}
   ~UhidSwitch() { Unplug(); }
 
   bool Plug() {
@@ -64,13 +81,13 @@ class UhidSwitch {
     event.type = UHID_CREATE2;
     auto& create = event.u.create2;
     std::snprintf(reinterpret_cast<char*>(create.name), sizeof create.name, "%s",
-                  "Emulated KVM switch v2");
+                  options_.other ? "Emulated other HID device" : "Emulated KVM switch v2");
     std::snprintf(reinterpret_cast<char*>(create.phys), sizeof create.phys, "%s", "uhid-switch");
     // No serial number: a version-2 switch tells its generation by its 8-byte feature report.
     create.rd_size = sizeof kReportDescriptor;
     create.bus = kBusUsb;
-    create.vendor = state_->VendorID();
-    create.product = state_->ProductID();
+    create.vendor = options_.other ? options_.vendor : state_->VendorID();
+    create.product = options_.other ? options_.product : state_->ProductID();
     create.version = 0x0100;
     std::memcpy(create.rd_data, kReportDescriptor, sizeof kReportDescriptor);
     if (!Send(event)) {
@@ -87,12 +104,30 @@ class UhidSwitch {
     if (fd_ < 0)
       return;
     plat::RunLoop::Main().RemoveSource(source_);
+    held_.clear();
     uhid_event event{};
     event.type = UHID_DESTROY;
     Send(event);
     ::close(fd_);
     fd_ = -1;
     Log("unplugged");
+  }
+
+  void AddCommands(EmulatorConsole& console) {
+    console.On("hang", [this](std::string_view) {
+      hanging_ = true;
+      Log("hanging");
+    });
+    console.On("answer", [this](std::string_view) {
+      hanging_ = false;
+      Log("answering");
+      // The kernel has given up on all but the last, if that; late answers to the others are
+      // ignored by it, as they would be from a device.
+      std::vector<uhid_event> held;
+      held.swap(held_);
+      for (const uhid_event& request : held)
+        Serve(request);
+    });
   }
 
  private:
@@ -115,6 +150,19 @@ class UhidSwitch {
       plat::RunLoop::Main().RemoveSource(source_);
       return;
     }
+    if (options_.other)
+      return Refuse(event);
+    if (hanging_ && (event.type == UHID_GET_REPORT || event.type == UHID_SET_REPORT)) {
+      const bool get = event.type == UHID_GET_REPORT;
+      Log(std::string(get ? "get " : "set ") +
+          std::to_string(get ? event.u.get_report.rnum : event.u.set_report.rnum) + ": held");
+      held_.push_back(event);
+      return;
+    }
+    Serve(event);
+  }
+
+  void Serve(const uhid_event& event) {
     switch (event.type) {
       case UHID_GET_REPORT:
         AnswerGetReport(event.u.get_report);
@@ -124,6 +172,44 @@ class UhidSwitch {
         break;
       default:
         break;  // start, stop, open, close, output: nothing to answer
+    }
+  }
+
+  // Another device: every request is logged and refused, so that a scenario sees each one.
+  void Refuse(const uhid_event& event) {
+    uhid_event reply{};
+    switch (event.type) {
+      case UHID_GET_REPORT:
+        Log("request get " + std::to_string(event.u.get_report.rnum));
+        reply.type = UHID_GET_REPORT_REPLY;
+        reply.u.get_report_reply.id = event.u.get_report.id;
+        reply.u.get_report_reply.err = EIO;
+        Send(reply);
+        break;
+      case UHID_SET_REPORT: {
+        const auto& request = event.u.set_report;
+        const std::size_t size = std::min<std::size_t>(request.size, sizeof request.data);
+        Log("request set " + std::to_string(request.rnum) + ": " + HexBytes(request.data, size));
+        reply.type = UHID_SET_REPORT_REPLY;
+        reply.u.set_report_reply.id = request.id;
+        reply.u.set_report_reply.err = EIO;
+        Send(reply);
+        break;
+      }
+      case UHID_OUTPUT: {
+        const auto& output = event.u.output;
+        const std::size_t size = std::min<std::size_t>(output.size, sizeof output.data);
+        Log("request output: " + HexBytes(output.data, size));
+        break;
+      }
+      case UHID_OPEN:
+        Log("opened by the host");  // the first open of its hidraw node
+        break;
+      case UHID_CLOSE:
+        Log("closed by the host");
+        break;
+      default:
+        break;  // start, stop: not requests
     }
   }
 
@@ -163,6 +249,9 @@ class UhidSwitch {
   }
 
   std::shared_ptr<plat::sim::SimulatedSwitch> state_;
+  UhidOptions options_;
+  bool hanging_ = false;
+  std::vector<uhid_event> held_;
   int fd_ = -1;
   plat::RunLoop::Id source_ = 0;
 };
@@ -171,9 +260,17 @@ class UhidSwitch {
 
 }  // namespace tallowmere::vm
 
-int main() {
+int main(int argc, char** argv) {
   using namespace tallowmere::vm;
+  UhidOptions options;
+  if (argc == 3 && std::string_view(argv[1]) == "--other" &&
+      ParseIds(argv[2], options.vendor, options.product)) {
+    options.other = true;
+  } else if (argc != 1) {
+    std::fprintf(stderr, "usage: uhid-switch [--other VVVV:PPPP]\n");
+    return 2;
+  }
   auto state = plat::sim::SimulatedSwitch::Create({.generation = 2, .ports = 4});
-  UhidSwitch device(state);
+  UhidSwitch device(state, options);
   return ServeSwitch(device, *state);
 }

@@ -1,0 +1,26 @@
+# A version-1 switch built with its OUT endpoint on its HID interface (its only interface): found,
+# its status read from the serial-number string, and Control + Option + 3 written through its
+# hidraw node as an output report, which usbhid sends on that OUT endpoint. The HID driver is
+# never unbound: it binds once, at plug-in, and the hidraw node stays.
+. /scenarios/lib.sh
+
+watch_hidraw
+start_program
+usleep 500000
+start_switch gadget-switch --layout hid-out
+wait_for_icon velbrook1.icns 30
+program_status
+
+type_line hotkey 3
+wait_for "$work/switch.log" '^out: ' 15
+type_line dock
+program_status
+show_hid_driver 10D5:000D
+
+switch_command unplug
+wait_for_icon velbrookmain.icns 15
+
+quit_program
+show_program
+show_switch_commands
+stop_switch
