@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The proof on a real kernel: boots Debian's kernel in a virtual machine (qemu, software
-# emulation) with switch emulators of both generations and runs tallowmere against them, one
-# scenario after another in the one boot. Each scenario's transcript is compared with
-# tests/vm/expected/<scenario>.txt; each is reported passed or failed, a failure with the end of
-# its output.
+# emulation) with switch emulators of both generations and runs tallowmere, and tallowmerectl with
+# no program running, against them, one scenario after another in the one boot. Each scenario's
+# transcript is compared with tests/vm/expected/<scenario>.txt; each is reported passed or failed,
+# a failure with the end of its output.
 #   tests/vm/run.sh                       build in build/vm, install what is missing (as root)
 #   TALLOWMERE_VM_UPDATE=1 tests/vm/run.sh   write the transcripts as the expected output
 # The proof is part of the tests: where qemu, Debian's kernel package or the machine itself cannot
@@ -40,7 +40,8 @@ if ! command -v qemu-system-x86_64 >/dev/null || ! [ -x /bin/busybox ] ||
 fi
 
 cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-nice -n 10 cmake --build "$build" -j2 --target tallowmere uhid-switch gadget-switch >/dev/null
+nice -n 10 cmake --build "$build" -j2 --target tallowmere tallowmerectl uhid-switch \
+  gadget-switch >/dev/null
 
 if ! release=$(tools/vm/fetch-kernel.sh "$build/kernel"); then
   echo "FAILED: the virtual-machine scenarios cannot run: Debian's kernel package could not be fetched"
