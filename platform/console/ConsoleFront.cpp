@@ -7,7 +7,6 @@
 #include "platform/RunLoop.h"
 #include "platform/console/Console.h"
 #include "platform/console/InputReader.h"
-#include "platform/dbus/BusService.h"
 
 namespace plat::console {
 
@@ -32,7 +31,7 @@ void ConsoleFront::Start() {
     if (console_)
       console_->ShowPrompt();
   });
-  bus_ = std::make_unique<dbus::BusService>();
+  bus_ = StartScriptingService();
 }
 
 void ConsoleFront::Stop() {

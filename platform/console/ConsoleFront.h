@@ -10,10 +10,7 @@
 #include <memory>
 
 #include "platform/FrontModel.h"
-
-namespace plat::dbus {
-class BusService;
-}
+#include "platform/console/ScriptingService.h"
 
 namespace plat::console {
 
@@ -32,7 +29,7 @@ class ConsoleFront final : public Front {
   std::unique_ptr<Console> console_;
   std::unique_ptr<WallClockFollower> follower_;
   std::unique_ptr<InputReader> reader_;
-  std::unique_ptr<dbus::BusService> bus_;  // the scripting interface, when a session bus exists
+  ScriptingService bus_;  // the scripting interface, when a session bus exists
 };
 
 }  // namespace plat::console

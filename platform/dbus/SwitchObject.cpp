@@ -7,6 +7,7 @@
 #include "platform/CarbonEvents.h"
 #include "platform/dbus/BusNames.h"
 #include "platform/dbus/SwitchInterfaceXml.h"
+#include "platform/dbus/SwitchProperties.h"
 #include "platform/model/iokit/DeviceWrites.h"
 
 namespace plat::dbus {

@@ -2,8 +2,6 @@
 // properties of org.tallowmere.Switch1, with ports numbered from 1.
 #pragma once
 
-#include <gio/gio.h>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -30,16 +28,6 @@ struct SwitchState {
 inline constexpr std::array<const char*, 8> kPropertyNames{
     "Connected",  "Generation", "PortCount",      "AvailablePorts",
     "ActivePort", "AutoScan",   "AutoScanPeriod", "Buzzer"};
-
-// One property's value (a floating reference); null for a name that is not a property.
-GVariant* PropertyValue(const SwitchState& state, const char* name);
-// The names whose values differ between `before` and `after`.
-std::vector<const char*> ChangedProperties(const SwitchState& before, const SwitchState& after);
-// Takes into `state` what a dictionary of properties (a{sv}, as GetAll answers and
-// PropertiesChanged carries) holds; a missing or mistyped entry leaves its field as it was.
-// Takes any value a peer may send.
-void ApplyProperties(SwitchState& state, GVariant* properties);
-SwitchState StateFromProperties(GVariant* properties);
 
 // Where the program's view of the switch comes from: the program registers a source (it knows
 // its switch record; the platform does not) while its static objects are made.

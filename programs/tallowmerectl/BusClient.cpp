@@ -6,6 +6,7 @@
 
 #include "platform/dbus/BusNames.h"
 #include "platform/dbus/SessionBus.h"
+#include "platform/dbus/SwitchProperties.h"
 #include "programs/tallowmerectl/StatusText.h"
 
 namespace ctl {

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/dbus/SwitchProperties.h"
 #include "programs/SwitchStateOfRecord.h"
 #include "programs/tallowmerectl/CommandLine.h"
 #include "programs/tallowmerectl/PortOrder.h"
