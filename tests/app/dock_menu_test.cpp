@@ -40,6 +40,8 @@ TEST_F(DockMenuTest, TheOtherPortsTheSwitchOffersAreShownEachTimeItOpens) {
     EXPECT_EQ(PortItems(*menu), "+v++");
     simulated->SetPortAvailable(3, false);
     EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "+v+-");
+    simulated->PressButton(0);  // the check mark moves with the port
+    EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "v++-");
 
     // Another menu is left as it is.
     const plat::MenuView bar = plat::MenuBarMenus().at(0);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/HotKeyFile.h"
+#include "platform/KeyCodes.h"
 #include "tests/hotkeys/WorkingDirectory.h"
 
 namespace {
@@ -110,6 +111,17 @@ TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
   EXPECT_EQ(SetHotKeyConfiguration(keys), 1);
   EXPECT_TRUE(fs::is_symlink(file));
   EXPECT_EQ(WorkingDirectory::Read(cwd.path / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
+}
+
+// The eight default keys are the number keys 1 to 8 of the main keyboard, as the platform
+// names its keys.
+TEST(DefaultKeys, AreTheNumberKeysOfTheMainKeyboard) {
+  for (int i = 0; i < 8; ++i) {
+    const plat::MacKey* key = plat::FindKeyByCode(DefaultKeys[i].keyCode);
+    ASSERT_NE(key, nullptr) << i;
+    EXPECT_EQ(key->name, std::to_string(i + 1));
+    EXPECT_EQ(std::string(DefaultKeys[i].keyName, 36), key->name + std::string(35, '\0'));
+  }
 }
 
 }  // namespace

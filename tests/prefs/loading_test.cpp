@@ -69,6 +69,16 @@ TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInact
   EXPECT_EQ(View(kUniversalHotKeyID).value, 0);
 }
 
+TEST_F(PreferencesLoadingTest, TheBuzzerOffAndTheShortestPeriodAreShown) {
+  Plug({.generation = 2});
+  const UInt8 quiet[8] = {4, 0x86, 0}, shortest[8] = {4, 0x87, 5};
+  link->simulated->ExecuteCommandReport(quiet, 8);
+  link->simulated->ExecuteCommandReport(shortest, 8);
+  Open();
+  EXPECT_EQ(View(kBuzzerID).value, 0);
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "5");
+}
+
 TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
   const long handlers = plat::LiveEventHandlers();
   Open();
