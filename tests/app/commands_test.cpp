@@ -31,6 +31,7 @@ TEST_F(CommandsTest, TheHotKeyOfPort2SendsItsReportAfterTenTicksAndThePollShowsI
 }
 
 TEST_F(CommandsTest, HotKeysOutsidePorts1To4OrWithoutASwitchAreNotHandled) {
+  KVMSwitch.info.deviceState = 2;  // whatever the record held, the program starts without a switch
   RunProgram([&] {
     EXPECT_EQ(HotKey(1), eventNotHandledErr);
     const auto simulated = Plug(2, 2);

@@ -79,6 +79,7 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
     fs::current_path(folder);
     testing::internal::CaptureStderr();
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
+    EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_FALSE(fs::exists(folder / "HOTKEY.CFG"));
@@ -105,7 +106,12 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
 TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
   fs::create_directories(cwd.path / "kept");
   WorkingDirectory::Write(cwd.path / "kept/keys.cfg", custom);
-  fs::create_symlink("kept/keys.cfg", file);
+  fs::path target = "kept/keys.cfg";  // reached through 39 links: as many as are followed
+  for (int i = 38; i >= 1; --i) {
+    fs::create_symlink(target, cwd.path / ("link" + std::to_string(i)));
+    target = "link" + std::to_string(i);
+  }
+  fs::create_symlink(target, file);
   EXPECT_EQ(GetHotKeyConfiguration(keys), 1);
   std::memcpy(keys, DefaultKeys, sizeof keys);
   EXPECT_EQ(SetHotKeyConfiguration(keys), 1);

@@ -116,6 +116,19 @@ TEST_F(PreferencesSavingTest, OKWithoutASwitchStoresOnlyTheHotKeys) {
   EXPECT_TRUE(Sent().empty());
 }
 
+// A command the window does not know goes on to the application (none here).
+TEST_F(PreferencesSavingTest, CommandsNotTheWindowsArePassedOn) {
+  OpenOn(2);
+  HICommand command{};
+  command.commandID = FourCCFromText("SPC2");
+  EventRef event = nullptr;
+  CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+  SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
+  EXPECT_EQ(SendEventToEventTarget(event, GetWindowEventTarget(Window())), eventNotHandledErr);
+  ReleaseEvent(event);
+  EXPECT_TRUE(plat::DescribeWindow(Window())->visible);
+}
+
 TEST_F(PreferencesSavingTest, TheUSBLinksPeriodsStartAtTwoUnits) {
   OpenOn(1, {Command({6, 6})});  // 30 seconds
   Choose(kAutoScanPeriodID, "10");
