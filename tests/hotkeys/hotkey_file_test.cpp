@@ -58,6 +58,9 @@ TEST_F(HotKeyFileTest, RecordsAreStoredAsTheyStandWithLittleEndianKeyCodes) {
   ASSERT_EQ(stored.size(), 160u);
   EXPECT_EQ(Bytes(stored.begin() + 80, stored.begin() + 86),
             (Bytes{0x61, 0x0C, 0x0B, 0x0A, 'F', '6'}));
+  Bytes guarded(200, 0xEE);  // nothing is written past the 160 bytes
+  EncodeHotKeyFile(keys, guarded.data());
+  EXPECT_EQ(Bytes(guarded.begin() + 160, guarded.end()), Bytes(40, 0xEE));
   _HOT_KEY again[4];
   EXPECT_EQ(GetHotKeyConfiguration(again), 1);
   EXPECT_EQ(std::memcmp(again, keys, sizeof keys), 0);

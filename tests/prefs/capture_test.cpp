@@ -60,6 +60,10 @@ TEST_F(HotKeyCaptureTest, EachKeyIsReportedAndAKeyWithoutCharacterHasNoName) {
   EXPECT_EQ(View(kHotKeyIDs[0]).text, "");
   EXPECT_EQ(HotConfig[0].hotKey.keyCode, 0x0Au);
   EXPECT_STREQ(HotConfig[0].hotKey.keyName, "");
+  // A handler given no field of the four takes nothing and says nothing.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Handle_EventRawKeyDown(nullptr, nullptr, reinterpret_cast<void*>(4)), noErr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(HotKeyCaptureTest, ACapturedNameEndsByByte32AndLeavesTheLastThreeBytes) {

@@ -39,6 +39,12 @@ TEST_P(EverySwitchTest, ShowsExactlyWhatTheSwitchOffers) {
   EXPECT_EQ(View(kAutoScanPeriodID).popupItems, hid ? Numbers(5, 100, 5) : Numbers(10, 60, 5));
   EXPECT_EQ(Selected(kAutoScanPeriodID), "10");               // the switch scans every 10 seconds
   EXPECT_EQ(View(kAutoScanPeriodID).maximum, hid ? 20 : 11);  // one value per item
+  MenuRef periods = nullptr;
+  GetControlData(Control(kAutoScanPeriodID), 0, kControlPopupButtonMenuHandleTag, sizeof periods,
+                 &periods, nullptr);
+  const auto menu = plat::DescribeMenu(periods);
+  for (const plat::MenuItemView& item : menu->items)
+    EXPECT_TRUE(item.enabled) << item.text;
   EXPECT_EQ(View(kUniversalHotKeyID).shown, hid);
 }
 

@@ -106,6 +106,9 @@ TEST(KVMParseInfo, AnotherLinkKindChangesNothing) {
   const _KVM_INFO before = info;
   unsigned char report[12] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   KVMParseInfo(&info, report);
+  info.linkKind = 2;
+  KVMParseInfo(&info, nullptr);  // nor does a missing report
+  info.linkKind = 0;
   EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
 }
 

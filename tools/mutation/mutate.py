@@ -217,9 +217,9 @@ def apply(text, mutant):
 # The copy, its build and its tests
 
 class Workspace:
-    def __init__(self, tree, jobs, index=0):
+    def __init__(self, tree, jobs, index=0, base="mutation"):
         self.tree = tree
-        self.base = Path(__file__).resolve().parents[2] / "build" / "mutation"
+        self.base = Path(__file__).resolve().parents[2] / "build" / base
         self.src = self.base / ("src" if index == 0 else f"src{index}")
         self.scratch = self.base / f"object{index}"
         # Laid out as the work tree and its build are, so that the compiler cache (which keys on
@@ -427,6 +427,8 @@ def main():
                         help="mutants tested side by side, each in a copy of its own")
     parser.add_argument("--minutes", type=float,
                         help="stop after this long and score the mutants run so far")
+    parser.add_argument("--copies", default="mutation", metavar="NAME",
+                        help="keep the copies in build/NAME (default: mutation)")
     parser.add_argument("--source", metavar="DIR",
                         help="mutate this tree (e.g. an older checkout) instead of this one")
     args = parser.parse_args()
@@ -450,7 +452,7 @@ def main():
     signal.signal(signal.SIGINT, lambda signum, _: sys.exit(f"mutation: interrupted ({signum})"))
     started = time.monotonic()
     # Each worker has a copy of its own; they take the mutants in turn.
-    workers = [Workspace(tree, args.jobs, index) for index in range(args.workers)]
+    workers = [Workspace(tree, args.jobs, index, args.copies) for index in range(args.workers)]
     print(f"mutation: preparing {len(workers)} cop{'y' if len(workers) == 1 else 'ies'} in "
           f"{workers[0].base}", flush=True)
     for work in workers:
