@@ -53,44 +53,75 @@ bool WriteAll(int file, const unsigned char* bytes, std::size_t size) {
   return true;
 }
 
-// Gives the new file the permissions and owner of the file it replaces, or, for a first file,
-// the permissions a newly created file gets.
-void TakeOverAttributes(int file, const std::string& replaced) {
-  struct stat previous {};
-  if (stat(replaced.c_str(), &previous) == 0) {
-    fchmod(file, previous.st_mode & 07777);
-    if (fchown(file, previous.st_uid, previous.st_gid) != 0) {
-      // Only the owner's own process or root may keep the owner; the file stays this user's.
-    }
-    return;
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(file, 0666 & ~mask);
+// Durable on disk; on file systems that cannot sync (EINVAL) the data is as safe as it gets.
+bool Synced(int file) {
+  return fsync(file) == 0 || errno == EINVAL;
 }
 
-// Writes `bytes` to a new file beside `path` and renames it over `path`: a failed or short
-// write leaves the previous file as it was.
-bool ReplaceFile(const std::string& path, const unsigned char* bytes, std::size_t size) {
+// Writes `bytes` over an open file from its start and cuts the file to their length: the file
+// keeps its inode, owner, permissions and every link to it.
+bool WriteInPlace(int file, const unsigned char* bytes, std::size_t size) {
+  return lseek(file, 0, SEEK_SET) == 0 && WriteAll(file, bytes, size) &&
+         ftruncate(file, static_cast<off_t>(size)) == 0 && Synced(file);
+}
+
+enum class Replaced { kDone, kFailed, kNotPossible };
+
+// Writes `bytes` to a new file beside `target` and renames it over `target`: a failed or short
+// write leaves the previous file as it was. The new file takes the permissions and owner of
+// `previous` (the file it replaces), or for a first file the permissions a newly created file
+// gets. Not possible when no file can be made in the folder or the owner cannot be kept.
+Replaced ReplaceFile(const std::string& target, const struct stat* previous,
+                     const unsigned char* bytes, std::size_t size) {
+  std::string scratch = target + ".XXXXXX";
+  const int file = mkstemp(scratch.data());
+  if (file < 0)
+    return Replaced::kNotPossible;
+  if (previous != nullptr) {
+    fchmod(file, previous->st_mode & 07777);
+    // Only root, or the owner giving the file to a group of its own, may keep another owner.
+    if (fchown(file, previous->st_uid, previous->st_gid) != 0) {
+      close(file);
+      unlink(scratch.c_str());
+      return Replaced::kNotPossible;
+    }
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(file, 0666 & ~mask);
+  }
+  bool written = WriteAll(file, bytes, size) && Synced(file);
+  if (close(file) != 0)
+    written = false;
+  if (!written || rename(scratch.c_str(), target.c_str()) != 0) {
+    unlink(scratch.c_str());
+    return Replaced::kFailed;
+  }
+  return Replaced::kDone;
+}
+
+// Saves `bytes` as the file `path` stands for. A file this user may not write is left alone and
+// the save fails. Otherwise the file is replaced whole or not at all, except where replacing it
+// would lose something, and it is written in place instead: the folder takes no new file, the
+// file has other hard links (they would keep the old content), or its owner could not be kept.
+bool SaveFile(const std::string& path, const unsigned char* bytes, std::size_t size) {
   const std::optional<std::string> target = FileBehindLinks(path);
   if (!target)
     return false;
-  std::string scratch = *target + ".XXXXXX";
-  const int file = mkstemp(scratch.data());
-  if (file < 0)
-    return false;
-  TakeOverAttributes(file, *target);
-  bool written = WriteAll(file, bytes, size);
-  // On file systems that cannot sync (EINVAL) the data is as safe as it gets.
-  if (written && fsync(file) != 0 && errno != EINVAL)
-    written = false;
-  if (close(file) != 0)
-    written = false;
-  if (!written || rename(scratch.c_str(), target->c_str()) != 0) {
-    unlink(scratch.c_str());
-    return false;
+  const int existing = open(target->c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (existing < 0)
+    return errno == ENOENT && ReplaceFile(*target, nullptr, bytes, size) == Replaced::kDone;
+  bool saved = false;
+  struct stat status {};
+  if (fstat(existing, &status) == 0 && S_ISREG(status.st_mode)) {
+    const Replaced replaced =
+        status.st_nlink > 1 ? Replaced::kNotPossible : ReplaceFile(*target, &status, bytes, size);
+    saved = replaced == Replaced::kDone ||
+            (replaced == Replaced::kNotPossible && WriteInPlace(existing, bytes, size));
   }
-  return true;
+  if (close(existing) != 0)
+    saved = false;
+  return saved;
 }
 
 }  // namespace
@@ -153,5 +184,5 @@ int SetHotKeyConfiguration(const _HOT_KEY* keys) {
     return 0;
   unsigned char bytes[kHotKeyFileSize];
   EncodeHotKeyFile(keys, bytes);
-  return ReplaceFile(path, bytes, sizeof bytes) ? 1 : 0;
+  return SaveFile(path, bytes, sizeof bytes) ? 1 : 0;
 }

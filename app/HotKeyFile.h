@@ -15,7 +15,9 @@ extern const _HOT_KEY DefaultKeys[8];
 // to the file and answers 0. A longer file is accepted and only its first 160 bytes are used.
 int GetHotKeyConfiguration(_HOT_KEY* keys);
 // Writes the four records of `keys` to the file; 1 when all 160 bytes reached it, 0 otherwise.
-// The file is replaced whole or not at all.
+// A file this user may not write is left as it is (0). The file is replaced whole or not at all,
+// but written in place where a replacement would lose something: in a folder that takes no new
+// file, with other hard links to it, or with an owner the replacement could not keep.
 int SetHotKeyConfiguration(const _HOT_KEY* keys);
 
 // The file's path: the working directory (at most 255 characters), a "/" unless it ends in one,

@@ -139,6 +139,9 @@ IOReturn USBDeviceConnection::DeviceRequest(IOUSBDevRequest& request) {
       answer = DeviceDescriptor(*simulated, hasSerial ? SimulatedSwitch::kSerialNumberIndex : 0);
     } else if (type == kUSBStringDesc && index == 0) {
       answer = StringDescriptor(kLanguageEnglishUS, sizeof kLanguageEnglishUS);
+    } else if (type == kUSBStringDesc &&
+               request.wIndex != (kLanguageEnglishUS[0] | kLanguageEnglishUS[1] << 8)) {
+      return kIOUSBPipeStalled;  // strings only in the one language listed in string 0
     } else if (type == kUSBStringDesc && index == kManufacturerIndex) {
       answer = AsciiStringDescriptor(kManufacturer);
     } else if (type == kUSBStringDesc && index == kProductIndex) {

@@ -31,6 +31,7 @@ TEST_F(CommandsTest, TheHotKeyOfPort2SendsItsReportAfterTenTicksAndThePollShowsI
 }
 
 TEST_F(CommandsTest, HotKeysOutsidePorts1To4OrWithoutASwitchAreNotHandled) {
+  KVMSwitch.info.deviceState = 2;  // whatever the record held, the program starts without a switch
   RunProgram([&] {
     EXPECT_EQ(HotKey(1), eventNotHandledErr);
     const auto simulated = Plug(2, 2);
@@ -40,10 +41,15 @@ TEST_F(CommandsTest, HotKeysOutsidePorts1To4OrWithoutASwitchAreNotHandled) {
     EXPECT_EQ(HotKey(0), eventNotHandledErr);
     EXPECT_EQ(HotKey(5), eventNotHandledErr);
     EXPECT_TRUE(Sent(*simulated).empty());
-    // A port the switch lacks is asked for all the same, by the hot key and by the command.
+    // A port the switch lacks is asked for all the same, by the hot key and by the commands
+    // 'SPC1' to 'SPC8'; their neighbours are not the application's.
     EXPECT_EQ(HotKey(4), noErr);
-    EXPECT_EQ(Command("SPC3"), noErr);
-    EXPECT_EQ(Sent(*simulated), (std::vector<Bytes>{PortReport(3), PortReport(2)}));
+    for (const char* command : {"SPC3", "SPC5", "SPC8"})
+      EXPECT_EQ(Command(command), noErr);
+    EXPECT_EQ(Command("SPC0"), eventNotHandledErr);
+    EXPECT_EQ(Command("SPC9"), eventNotHandledErr);
+    EXPECT_EQ(Sent(*simulated),
+              (std::vector<Bytes>{PortReport(3), PortReport(2), PortReport(4), PortReport(7)}));
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/FrontModel.h"
 #include "platform/Menus.h"
+#include "platform/sim/Bench.h"
 #include "tests/app/ApplicationFixture.h"
 
 namespace {
@@ -40,8 +41,11 @@ TEST_F(DockMenuTest, TheOtherPortsTheSwitchOffersAreShownEachTimeItOpens) {
     EXPECT_EQ(PortItems(*menu), "+v++");
     simulated->SetPortAvailable(3, false);
     EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "+v+-");
+    simulated->PressButton(0);  // the check mark moves with the port
+    EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "v++-");
 
-    // Another menu is left as it is.
+    // The Dock menu's populate event is the application's; another menu is left as it is.
+    EXPECT_EQ(plat::OpenMenu(plat::DockMenu()->ref), noErr);
     const plat::MenuView bar = plat::MenuBarMenus().at(0);
     EXPECT_EQ(plat::OpenMenu(bar.ref), noErr);
     EXPECT_EQ(plat::DescribeMenu(bar.ref)->items.size(), bar.items.size());
@@ -68,9 +72,17 @@ TEST_F(DockMenuTest, ADockMenuWithoutAnAutoScanItemStillShowsThePorts) {
   });
 }
 
+// After a four-port switch on port 4, a two-port one: the items it lacks lose their mark too.
 TEST_F(DockMenuTest, ATwoPortSwitchShowsOnlyItsOtherPort) {
-  Plug(2, 2);
-  RunProgram([&] { EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "v+--"); });
+  const auto four = Plug();
+  four->PressButton(3);
+  RunProgram([&] {
+    EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "+++v");
+    plat::sim::Bench::Shared().Unplug(four);
+    Plug(2, 2);
+    plat::RunLoop::Main().RunPending();
+    EXPECT_EQ(PortItems(*plat::OpenDockMenu()), "v+--");
+  });
 }
 
 TEST_F(DockMenuTest, TheAutoScanItemFollowsTheSwitchInTheUsersLanguage) {

@@ -1,4 +1,5 @@
 // Arrivals: which devices become the switch, over which route, and what is said about the rest.
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -21,6 +22,12 @@ std::string Found(const char* ids, int version) {
          ". Version: " + std::to_string(version) + "\n";
 }
 
+std::string Hex(UInt32 value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%X", value);
+  return text;
+}
+
 TEST_F(DiscoveryTest, StartingWithNoSwitchArmsOneWatchForEachOfTheTablePairsOnly) {
   EXPECT_EQ(StderrOf(StartDiscovery), "");
   EXPECT_EQ(plat::IORegistry::Shared().MatchingNotificationCount(), 258u);
@@ -28,20 +35,100 @@ TEST_F(DiscoveryTest, StartingWithNoSwitchArmsOneWatchForEachOfTheTablePairsOnly
   EXPECT_EQ(info.deviceState, 0);
   EXPECT_EQ(theTimer, nullptr);
   EXPECT_EQ(plat::LiveEventLoopTimers(), 0);
+}
 
-  bench.PlugSwitch({.productID = 0x5600});
-  EXPECT_EQ(StderrOf(Deliver), "");
-  bench.PlugSwitch({.productID = 0x55FF});
-  EXPECT_EQ(StderrOf(Deliver), Found("vendorID=0x10D5 deviceID=0x55FF", 2));
-  EXPECT_EQ(info.deviceState, 2);
+// Each supported pair on its own, at both ends of each range, and the neighbours outside them.
+TEST_F(DiscoveryTest, EachSupportedPairIsFoundOnItsOwnAndItsNeighboursAreNot) {
+  const struct {
+    UInt32 vendor, product;
+    bool found;
+  } pairs[] = {{0x10D5, 0x000C, false}, {0x10D5, 0x000D, true},  {0x10D5, 0x000E, false},
+               {0x10D5, 0x54FF, false}, {0x10D5, 0x5500, true},  {0x10D5, 0x55FF, true},
+               {0x10D5, 0x5600, false}, {0x0CF6, 0x6B00, false}, {0x0CF6, 0x6B01, true},
+               {0x0CF6, 0x6B02, false}, {0x0CF5, 0x6B01, false}, {0x10D6, 0x5504, false}};
+  for (const auto& [vendor, product, found] : pairs) {
+    ResetSystemAndPlatform();
+    StartDiscovery();
+    bench.PlugSwitch({.vendorID = vendor, .productID = product});
+    EXPECT_EQ(StderrOf(Deliver),
+              found
+                  ? Found(("vendorID=0x" + Hex(vendor) + " deviceID=0x" + Hex(product)).c_str(), 2)
+                  : "");
+  }
+}
+
+// The ids come from the HID device's own keys, or from its USB device's when it lacks them; an
+// id that is not a number is 0, with a message.
+TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
+  const struct {
+    const char* key;
+    const char* text;  // nullptr: the key is removed
+    std::string said;
+  } cases[] = {
+      {"VendorID", nullptr, Found("vendorID=0x10D5 deviceID=0x55AA", 2)},
+      {"ProductID", nullptr, Found("vendorID=0x10D5 deviceID=0x55AA", 2)},
+      {"VendorID", "x",
+       "CFNumberGetValue error retrieving pDevice->vendorID." +
+           Found("vendorID=0x0 deviceID=0x55AA", 2)},
+      {"ProductID", "x",
+       "CFNumberGetValue error retrieving pDevice->productID." +
+           Found("vendorID=0x10D5 deviceID=0x0", 2)},
+  };
+  for (const auto& [key, text, said] : cases) {
+    ResetSystemAndPlatform();
+    StartDiscovery();
+    const auto& hid = bench.ServicesOf(bench.PlugSwitch({.productID = 0x55AA}))->hidDevice;
+    if (text == nullptr) {
+      hid->RemoveProperty(key);
+    } else {
+      hid->SetStringProperty(key, text);
+    }
+    EXPECT_EQ(StderrOf(Deliver), said);
+  }
+}
+
+// A switch whose plug-in cannot be made (or is not made) is reported on either route, and nothing
+// of it is kept.
+TEST_F(DiscoveryTest, AFailedPlugInIsReportedOnEitherRoute) {
+  StartDiscovery();
+  const struct {
+    int generation;
+    IOReturn fault;
+    std::string said;
+  } cases[] = {
+      {2, kIOReturnNoResources,
+       "HIDGetDeviceInterface: unable to create plugin. ret = e00002be, iodev = (nil)\n"
+       "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BE\n"},
+      {2, KERN_SUCCESS,
+       "HIDGetDeviceInterface: unable to create plugin. ret = 00000000, iodev = (nil)\n"
+       "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BC\n"},
+      {1, kIOReturnNoResources,
+       "USBGetDeviceInterface: unable to create plugin. ret = e00002be, iodev = (nil)\n"
+       "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BE\n"},
+      {1, KERN_SUCCESS,
+       "USBGetDeviceInterface: unable to create plugin. ret = 00000000, iodev = (nil)\n"
+       "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BC\n"},
+  };
+  for (const auto& [generation, fault, said] : cases) {
+    auto sw = bench.PlugSwitch({.generation = generation});
+    sw->FailNext(plat::sim::Operation::kPlugIn, 1, fault);
+    EXPECT_EQ(StderrOf(Deliver), Found("vendorID=0x10D5 deviceID=0x5504", generation) + said);
+    EXPECT_EQ(info.deviceState, 0);
+    EXPECT_EQ(plat::LivePlugInInterfaces(), 0);
+    bench.Unplug(sw);
+    Deliver();
+  }
 }
 
 TEST_F(DiscoveryTest, TheFirstSwitchOfAPassWinsAndLaterOnesAreLeftUntouched) {
-  auto first = bench.PlugSwitch();
-  auto second = bench.PlugSwitch();  // the same pair: the same pass
-  EXPECT_EQ(StderrOf(StartDiscovery), Found("vendorID=0x10D5 deviceID=0x5504", 2));
-  EXPECT_FALSE(first->Exchanges().empty());
-  EXPECT_TRUE(second->Exchanges().empty());
+  for (int generation : {1, 2}) {  // two HID devices, or two USB devices, of one pair
+    ResetSystemAndPlatform();
+    auto first = bench.PlugSwitch({.generation = generation});
+    auto second = bench.PlugSwitch({.generation = generation});
+    EXPECT_EQ(StderrOf(StartDiscovery), Found("vendorID=0x10D5 deviceID=0x5504", generation));
+    EXPECT_FALSE(first->Exchanges().empty());
+    EXPECT_TRUE(second->Exchanges().empty());
+  }
 
   const long plugIns = plat::LivePlugInInterfaces();
   auto another = bench.PlugSwitch({.vendorID = 0x0CF6, .productID = 0x6B01});

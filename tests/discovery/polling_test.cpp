@@ -52,6 +52,16 @@ TEST_F(PollingTest, AVersionTwoSwitchIsPolledAndItsIconFollowsItUntilItIsUnplugg
   Wait(2);
   EXPECT_EQ(ShownIcon(), "velbrook4.icns");
 
+  // A notice other than the removal (here: the service is suspended) changes nothing; a tick
+  // whose read fails shows the main icon and polling goes on.
+  HIDDeviceNotification(&KVMSwitch, 0, 0xE0000020, nullptr);
+  EXPECT_EQ(info.deviceState, 2);
+  sw->FailNextReads(5, kIOReturnNotResponding);
+  StderrOf([] { Wait(2); });
+  EXPECT_EQ(ShownIcon(), "velbrookmain.icns");
+  Wait(2);
+  EXPECT_EQ(ShownIcon(), "velbrook4.icns");
+
   const long handles = plat::LiveIOObjects();
   bench.Unplug(sw);
   Deliver();

@@ -104,6 +104,7 @@ TEST_F(WindowTest, BoundsChangesCallMovedOrResizedAndSizesNeedBothDimensions) {
                  {{300, 200}, noErr}};
   for (const auto& answer : answers) {
     subject.size = answer.size;
+    subject.calls.clear();
     for (UInt32 kind :
          {kEventWindowGetIdealSize, kEventWindowGetMinimumSize, kEventWindowGetMaximumSize}) {
       EventRef event = nullptr;
@@ -115,6 +116,7 @@ TEST_F(WindowTest, BoundsChangesCallMovedOrResizedAndSizesNeedBothDimensions) {
       EXPECT_EQ(dimensions.v, answer.status == noErr ? 300 : 0);
       ReleaseEvent(event);
     }
+    EXPECT_EQ(subject.calls, (std::vector<std::string>{"Ideal", "Minimum", "Maximum"}));
   }
 }
 

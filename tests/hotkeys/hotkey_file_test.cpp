@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/HotKeyFile.h"
+#include "platform/KeyCodes.h"
 #include "tests/hotkeys/WorkingDirectory.h"
 
 namespace {
@@ -57,6 +58,9 @@ TEST_F(HotKeyFileTest, RecordsAreStoredAsTheyStandWithLittleEndianKeyCodes) {
   ASSERT_EQ(stored.size(), 160u);
   EXPECT_EQ(Bytes(stored.begin() + 80, stored.begin() + 86),
             (Bytes{0x61, 0x0C, 0x0B, 0x0A, 'F', '6'}));
+  Bytes guarded(200, 0xEE);  // nothing is written past the 160 bytes
+  EncodeHotKeyFile(keys, guarded.data());
+  EXPECT_EQ(Bytes(guarded.begin() + 160, guarded.end()), Bytes(40, 0xEE));
   _HOT_KEY again[4];
   EXPECT_EQ(GetHotKeyConfiguration(again), 1);
   EXPECT_EQ(std::memcmp(again, keys, sizeof keys), 0);
@@ -78,6 +82,7 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
     fs::current_path(folder);
     testing::internal::CaptureStderr();
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
+    EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_FALSE(fs::exists(folder / "HOTKEY.CFG"));
@@ -104,12 +109,28 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
 TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
   fs::create_directories(cwd.path / "kept");
   WorkingDirectory::Write(cwd.path / "kept/keys.cfg", custom);
-  fs::create_symlink("kept/keys.cfg", file);
+  fs::path target = "kept/keys.cfg";  // reached through 39 links: as many as are followed
+  for (int i = 38; i >= 1; --i) {
+    fs::create_symlink(target, cwd.path / ("link" + std::to_string(i)));
+    target = "link" + std::to_string(i);
+  }
+  fs::create_symlink(target, file);
   EXPECT_EQ(GetHotKeyConfiguration(keys), 1);
   std::memcpy(keys, DefaultKeys, sizeof keys);
   EXPECT_EQ(SetHotKeyConfiguration(keys), 1);
   EXPECT_TRUE(fs::is_symlink(file));
   EXPECT_EQ(WorkingDirectory::Read(cwd.path / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
+}
+
+// The eight default keys are the number keys 1 to 8 of the main keyboard, as the platform
+// names its keys.
+TEST(DefaultKeys, AreTheNumberKeysOfTheMainKeyboard) {
+  for (int i = 0; i < 8; ++i) {
+    const plat::MacKey* key = plat::FindKeyByCode(DefaultKeys[i].keyCode);
+    ASSERT_NE(key, nullptr) << i;
+    EXPECT_EQ(key->name, std::to_string(i + 1));
+    EXPECT_EQ(std::string(DefaultKeys[i].keyName, 36), key->name + std::string(35, '\0'));
+  }
 }
 
 }  // namespace

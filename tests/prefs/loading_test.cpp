@@ -37,7 +37,14 @@ TEST_P(EverySwitchTest, ShowsExactlyWhatTheSwitchOffers) {
   EXPECT_EQ(View(kFixHUBPortIDs[1]).shown, hid);
   EXPECT_EQ(View(kHUBPortNumberIDs[1]).popupItems, Numbers(1, hid ? ports : 4));
   EXPECT_EQ(View(kAutoScanPeriodID).popupItems, hid ? Numbers(5, 100, 5) : Numbers(10, 60, 5));
-  EXPECT_EQ(Selected(kAutoScanPeriodID), "10");  // the switch scans every 10 seconds
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "10");               // the switch scans every 10 seconds
+  EXPECT_EQ(View(kAutoScanPeriodID).maximum, hid ? 20 : 11);  // one value per item
+  MenuRef periods = nullptr;
+  GetControlData(Control(kAutoScanPeriodID), 0, kControlPopupButtonMenuHandleTag, sizeof periods,
+                 &periods, nullptr);
+  const auto menu = plat::DescribeMenu(periods);
+  for (const plat::MenuItemView& item : menu->items)
+    EXPECT_TRUE(item.enabled) << item.text;
   EXPECT_EQ(View(kUniversalHotKeyID).shown, hid);
 }
 
@@ -67,6 +74,22 @@ TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInact
   KVMSwitch.info.universalHotKey = 0x04;  // a key outside the list selects nothing
   pOurWindow->InitSettings();
   EXPECT_EQ(View(kUniversalHotKeyID).value, 0);
+  Sent();
+  Press("OK");  // and nothing is sent for it
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(PreferencesLoadingTest, TheBuzzerOffTheShortestPeriodAndNoAudioAreShown) {
+  plat::sim::Capabilities offers;
+  offers.audio = false;
+  Plug({.generation = 2, .capabilities = offers});
+  const UInt8 quiet[8] = {4, 0x86, 0}, shortest[8] = {4, 0x87, 5};
+  link->simulated->ExecuteCommandReport(quiet, 8);
+  link->simulated->ExecuteCommandReport(shortest, 8);
+  Open();
+  EXPECT_EQ(View(kBuzzerID).value, 0);
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "5");
+  EXPECT_FALSE(View(kFixAudioPortID).shown || View(kAudioPortNumberID).shown);
 }
 
 TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {

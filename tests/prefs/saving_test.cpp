@@ -74,6 +74,61 @@ TEST_F(PreferencesSavingTest, AMovedFixedPortIsUnboundAndFixedAndUncheckingBinds
   EXPECT_EQ(KVMSwitch.info.audioPort, 0);
 }
 
+TEST_F(PreferencesSavingTest, UncheckingAHubFixBindsThatHub) {
+  OpenOn(2, {Command({4, 0x8A, 1}), Command({4, 0x8B, 2})});
+  for (int hub : {1, 0}) {
+    Check(kFixHUBPortIDs[hub], false);
+    Press("OK");
+    EXPECT_EQ(Sent(), std::vector<Bytes>{Command({4, static_cast<UInt8>(0x8D + 2 * hub)})});
+    EXPECT_FALSE(link->simulated->HubFixed(hub));
+    Open();
+  }
+}
+
+// The trigger keys as the switch knows them: USB usages of the keyboard page.
+TEST_F(PreferencesSavingTest, EachTriggerKeyIsSentAsItsUsage) {
+  OpenOn(2);
+  for (const auto& [name, usage] :
+       std::vector<std::pair<std::string, UInt8>>{{"Num Lock", 0x53},
+                                                  {"Caps Lock", 0x39},
+                                                  {"F12", 0x45},
+                                                  {"Esc", 0x29},
+                                                  {"Scroll Lock", 0x47}}) {
+    Choose(kUniversalHotKeyID, name);
+    Press("OK");
+    EXPECT_EQ(link->simulated->TriggerKey(), usage) << name;
+    Open();
+  }
+}
+
+// Without a switch, or with one removed while the window is open, OK stores and registers the
+// hot keys and sends nothing.
+TEST_F(PreferencesSavingTest, OKWithoutASwitchStoresOnlyTheHotKeys) {
+  Open();
+  TypeInto(0, kVK_F6);
+  Press("OK");
+  EXPECT_EQ(WorkingDirectory::Read(file).at(0), 0x61);
+  EXPECT_EQ(plat::RegisteredHotKeys().at(0).keyCode, 0x61u);
+  OpenOn(2);
+  Check(kBuzzerID, false);
+  KVMSwitch.info.deviceState = 0;
+  Press("OK");
+  EXPECT_TRUE(Sent().empty());
+}
+
+// A command the window does not know goes on to the application (none here).
+TEST_F(PreferencesSavingTest, CommandsNotTheWindowsArePassedOn) {
+  OpenOn(2);
+  HICommand command{};
+  command.commandID = FourCCFromText("SPC2");
+  EventRef event = nullptr;
+  CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+  SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
+  EXPECT_EQ(SendEventToEventTarget(event, GetWindowEventTarget(Window())), eventNotHandledErr);
+  ReleaseEvent(event);
+  EXPECT_TRUE(plat::DescribeWindow(Window())->visible);
+}
+
 TEST_F(PreferencesSavingTest, TheUSBLinksPeriodsStartAtTwoUnits) {
   OpenOn(1, {Command({6, 6})});  // 30 seconds
   Choose(kAutoScanPeriodID, "10");

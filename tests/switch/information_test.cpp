@@ -101,6 +101,32 @@ TEST_P(InformationTest, AFailedReadMarksTheSwitchAbsentUntilDiscoveryButLaterRea
   EXPECT_EQ(link.info.deviceState, 0);
 }
 
+// One capability at a time, through a switch offering only that one (a generation-1 switch
+// always has its auto-scan period and never hubs or a trigger key): no bit is taken for another.
+TEST_P(InformationTest, EachCapabilityIsDecodedOnItsOwn) {
+  using Offers = plat::sim::Capabilities;
+  const bool hid = GetParam() == 2;
+  const Offers none{false, false, false, !hid, {false, false}, {false, false}, false};
+  std::vector<void (*)(Offers&)> only = {[](Offers&) {}, [](Offers& o) { o.buzzer = true; },
+                                         [](Offers& o) { o.audio = true; },
+                                         [](Offers& o) { o.audioFixable = true; }};
+  if (hid) {
+    only.insert(
+        only.end(),
+        {[](Offers& o) { o.autoScanPeriod = true; }, [](Offers& o) { o.hub[0] = true; },
+         [](Offers& o) { o.hub[1] = true; }, [](Offers& o) { o.hubFixable[0] = true; },
+         [](Offers& o) { o.hubFixable[1] = true; }, [](Offers& o) { o.universalHotKey = true; }});
+  }
+  for (std::size_t i = 0; i < only.size(); ++i) {
+    SCOPED_TRACE(i);
+    Offers offers = none;
+    only[i](offers);
+    SimulatedLink link(SwitchConfig{.generation = GetParam(), .capabilities = offers});
+    KVMGetInformation(&link.info);
+    ExpectDecodedAsTheSwitchIs(*link.simulated, link.info);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothGenerations, InformationTest, testing::Values(1, 2));
 
 TEST(KVMGetInformation, WithoutALinkNothingIsAskedAndTheSwitchIsAbsent) {

@@ -83,6 +83,7 @@ TEST(KVMParseInfoLayout2, PortsCapabilitiesAndSettings) {
   EXPECT_EQ(d.info.audioFixable + d.info.hubFixable[0] + d.info.hubFixable[1], 3);
   EXPECT_EQ(d.messages, "");
 
+  EXPECT_EQ(Parse(2, {{1, 0x44}}).info.currentPort, 4);  // the bound is 4, as in layout 1
   Decoded e = Parse(2, {{1, 0x52}, {5, 0x1F}, {6, 0x01}, {9, 0x29}, {10, 0x0D}});
   EXPECT_EQ(e.info.currentPort, 2);
   EXPECT_EQ(e.info.confirmedPort, 1);
@@ -105,6 +106,9 @@ TEST(KVMParseInfo, AnotherLinkKindChangesNothing) {
   const _KVM_INFO before = info;
   unsigned char report[12] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   KVMParseInfo(&info, report);
+  info.linkKind = 2;
+  KVMParseInfo(&info, nullptr);  // nor does a missing report
+  info.linkKind = 0;
   EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
 }
 
