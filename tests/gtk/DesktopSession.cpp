@@ -60,28 +60,31 @@ std::string ReadOneLine(int fd, milliseconds timeout) {
 
 }  // namespace
 
+ExecArguments::ExecArguments(const std::vector<std::string>& argv,
+                             const std::vector<std::string>& added)
+    : argv_(argv) {
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    variables_.emplace_back(*variable);
+  for (const std::string& variable : added) {
+    const std::string name = variable.substr(0, variable.find('=') + 1);
+    std::erase_if(variables_, [&](const std::string& known) { return known.starts_with(name); });
+    variables_.push_back(variable);
+  }
+  for (std::string& arg : argv_)
+    args_.push_back(arg.data());
+  args_.push_back(nullptr);
+  for (std::string& variable : variables_)
+    env_.push_back(variable.data());
+  env_.push_back(nullptr);
+}
+
 Child::Child(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
              const std::string& directory, bool pipes, bool errorsToo) {
   int in[2] = {-1, -1};
   int out[2] = {-1, -1};
   if (pipes && (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0))
     return;
-  std::vector<std::string> variables;
-  for (char** variable = environ; *variable != nullptr; ++variable)
-    variables.emplace_back(*variable);
-  for (const std::string& added : environment) {
-    const std::string name = added.substr(0, added.find('=') + 1);
-    std::erase_if(variables, [&](const std::string& known) { return known.starts_with(name); });
-    variables.push_back(added);
-  }
-  std::vector<char*> args;
-  for (const std::string& arg : argv)
-    args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> env;
-  for (const std::string& variable : variables)
-    env.push_back(const_cast<char*>(variable.c_str()));
-  env.push_back(nullptr);
+  const ExecArguments exec(argv, environment);
 
   pid_ = fork();
   if (pid_ == 0) {
@@ -93,7 +96,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::string
       dup2(out[1], STDERR_FILENO);
     if (!directory.empty() && chdir(directory.c_str()) != 0)
       _exit(127);
-    execvpe(args[0], args.data(), env.data());
+    execvpe(exec.Argv()[0], exec.Argv(), exec.Envp());
     _exit(127);
   }
   if (pipes) {

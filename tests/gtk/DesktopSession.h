@@ -15,6 +15,21 @@ namespace desktop_test {
 
 using std::chrono::milliseconds;
 
+// A program's arguments and an environment (the test's own, with `added` put over it) in the
+// form execvpe takes; the strings live as long as the object.
+class ExecArguments {
+ public:
+  ExecArguments(const std::vector<std::string>& argv, const std::vector<std::string>& added);
+  char* const* Argv() const { return args_.data(); }
+  char* const* Envp() const { return env_.data(); }
+
+ private:
+  std::vector<std::string> argv_;
+  std::vector<std::string> variables_;
+  std::vector<char*> args_;
+  std::vector<char*> env_;
+};
+
 // A child process, ended (by its own pid) when the object goes.
 class Child {
  public:

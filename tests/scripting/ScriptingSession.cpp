@@ -38,29 +38,14 @@ Ran RunProgram(const std::vector<std::string>& argv, const std::vector<std::stri
     return ran;
   const std::string out = std::string(folder) + "/out";
   const std::string err = std::string(folder) + "/err";
-  std::vector<std::string> variables;
-  for (char** variable = environ; *variable != nullptr; ++variable)
-    variables.emplace_back(*variable);
-  for (const std::string& added : environment) {
-    const std::string name = added.substr(0, added.find('=') + 1);
-    std::erase_if(variables, [&](const std::string& known) { return known.starts_with(name); });
-    variables.push_back(added);
-  }
-  std::vector<char*> args;
-  for (const std::string& arg : argv)
-    args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> env;
-  for (const std::string& variable : variables)
-    env.push_back(const_cast<char*>(variable.c_str()));
-  env.push_back(nullptr);
+  const desktop_test::ExecArguments exec(argv, environment);
   const pid_t pid = fork();
   if (pid == 0) {
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-    execvpe(args[0], args.data(), env.data());
+    execvpe(exec.Argv()[0], exec.Argv(), exec.Envp());
     _exit(127);
   }
   int status = 0;

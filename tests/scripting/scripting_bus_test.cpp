@@ -86,8 +86,7 @@ TEST_F(ScriptingBus, PropertiesShowTheSwitchAndMethodsDriveIt) {
 
   EXPECT_EQ(session_.Call("ShowPreferences", nullptr), "");
   EXPECT_TRUE(session_.Program().WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; },
-      kPatience))
+      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
       << session_.Program().Transcript();
 
   EXPECT_EQ(session_.Call("Quit", nullptr), "");
@@ -216,8 +215,7 @@ TEST_F(ScriptingBus, TallowmerectlCommandsAnswerWithTheirExitStatus) {
   ran = session_.Ctl({"preferences"});
   EXPECT_EQ(ran.status, 0);
   EXPECT_TRUE(session_.Program().WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; },
-      kPatience));
+      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience));
 
   session_.Sim("disconnect");
   ran = session_.Ctl({"switch", "4"});
@@ -318,8 +316,8 @@ TEST(ScriptingDesktop, TheDesktopFrontServesTheInterfaceToo) {
   ran = RunProgram({TALLOWMERECTL, "switch", "2"}, environment);
   EXPECT_EQ(ran.status, 0) << ran.err;
   sim.Send("sim");
-  EXPECT_TRUE(sim.WaitForLine([](const std::string& l) { return Field(l, "port") == "2"; },
-                              kPatience));
+  EXPECT_TRUE(
+      sim.WaitForLine([](const std::string& l) { return Field(l, "port") == "2"; }, kPatience));
   // A second program on the same bus hands over to the first and ends.
   ran = RunProgram({TALLOWMERE_SIM}, environment);
   EXPECT_EQ(ran.status, 0);

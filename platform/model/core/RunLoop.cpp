@@ -17,21 +17,27 @@ RunLoop& RunLoop::Main() {
 
 RunLoop::Id RunLoop::AddTimer(Nanos firstFire, Nanos interval, Callback callback) {
   const Id id = nextId_++;
-  timers_[id] = Timer{firstFire, interval, nextOrder_++,
-                      std::make_shared<Callback>(std::move(callback))};
+  timers_[id] =
+      Timer{firstFire, interval, nextOrder_++, std::make_shared<Callback>(std::move(callback))};
   return id;
 }
 
-bool RunLoop::RemoveTimer(Id timer) { return timers_.erase(timer) > 0; }
+bool RunLoop::RemoveTimer(Id timer) {
+  return timers_.erase(timer) > 0;
+}
 
-bool RunLoop::HasTimer(Id timer) const { return timers_.contains(timer); }
+bool RunLoop::HasTimer(Id timer) const {
+  return timers_.contains(timer);
+}
 
 Nanos RunLoop::NextFire(Id timer) const {
   auto it = timers_.find(timer);
   return it == timers_.end() ? kForever : it->second.due;
 }
 
-void RunLoop::Post(Callback callback) { posted_.push_back(std::move(callback)); }
+void RunLoop::Post(Callback callback) {
+  posted_.push_back(std::move(callback));
+}
 
 RunLoop::Id RunLoop::AddSource(int fd, Callback onReady) {
   const Id id = nextId_++;
@@ -39,7 +45,9 @@ RunLoop::Id RunLoop::AddSource(int fd, Callback onReady) {
   return id;
 }
 
-bool RunLoop::RemoveSource(Id source) { return sources_.erase(source) > 0; }
+bool RunLoop::RemoveSource(Id source) {
+  return sources_.erase(source) > 0;
+}
 
 RunLoop::Id RunLoop::AddObserver(Callback afterEachCallback) {
   const Id id = nextId_++;
@@ -63,7 +71,8 @@ void RunLoop::TellObservers() {
 }
 
 void RunLoop::Stop() {
-  if (depth_ > 0) ++stopRequests_;
+  if (depth_ > 0)
+    ++stopRequests_;
 }
 
 void RunLoop::Reset() {
@@ -75,7 +84,8 @@ void RunLoop::Reset() {
 }
 
 bool RunLoop::RunPostedWork() {
-  if (posted_.empty()) return false;
+  if (posted_.empty())
+    return false;
   // Work posted by this work runs in the next round, after what was already waiting.
   std::vector<Callback> batch;
   batch.swap(posted_);
@@ -98,13 +108,15 @@ bool RunLoop::FireOneDueTimer() {
   const Nanos now = Now();
   auto due = timers_.end();
   for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-    if (it->second.due > now) continue;
+    if (it->second.due > now)
+      continue;
     if (due == timers_.end() || it->second.due < due->second.due ||
         (it->second.due == due->second.due && it->second.order < due->second.order)) {
       due = it;
     }
   }
-  if (due == timers_.end()) return false;
+  if (due == timers_.end())
+    return false;
   // Keep the callback alive while it runs: it may remove its own timer.
   std::shared_ptr<Callback> callback = due->second.callback;
   if (due->second.interval > 0) {
@@ -121,7 +133,8 @@ bool RunLoop::FireOneDueTimer() {
 bool RunLoop::WaitForSources(Nanos until) {
   Clock& clock = TheClock();
   if (sources_.empty()) {
-    if (until != kForever) clock.SleepUntil(until);
+    if (until != kForever)
+      clock.SleepUntil(until);
     return false;
   }
   std::vector<pollfd> fds;
@@ -143,13 +156,16 @@ bool RunLoop::WaitForSources(Nanos until) {
   }
   const int ready = poll(fds.data(), fds.size(), timeoutMs);
   if (ready <= 0) {
-    if (clock.IsVirtual() && until != kForever) clock.SleepUntil(until);
+    if (clock.IsVirtual() && until != kForever)
+      clock.SleepUntil(until);
     return false;
   }
   for (std::size_t i = 0; i < fds.size(); ++i) {
-    if (fds[i].revents == 0) continue;
+    if (fds[i].revents == 0)
+      continue;
     auto it = sources_.find(ids[i]);
-    if (it == sources_.end()) continue;  // removed by an earlier callback of this round
+    if (it == sources_.end())
+      continue;  // removed by an earlier callback of this round
     std::shared_ptr<Callback> callback = it->second.callback;
     (*callback)();
     TellObservers();
@@ -160,19 +176,25 @@ bool RunLoop::WaitForSources(Nanos until) {
 void RunLoop::RunUntil(Nanos deadline) {
   ++depth_;
   while (stopRequests_ == 0) {
-    if (RunPostedWork()) continue;
-    if (FireOneDueTimer()) continue;
+    if (RunPostedWork())
+      continue;
+    if (FireOneDueTimer())
+      continue;
     const Nanos now = Now();
-    if (now >= deadline) break;
+    if (now >= deadline)
+      break;
     Nanos wake = std::min(EarliestTimer(), deadline);
-    if (wake == kForever && sources_.empty() && posted_.empty()) break;  // nothing can happen
+    if (wake == kForever && sources_.empty() && posted_.empty())
+      break;  // nothing can happen
     // On a virtual clock with no deadline, time passes only when someone says so: while there
     // is an outside world to wait for (a person typing, a device), wait for it rather than jump
     // to the next timer.
-    if (deadline == kForever && !sources_.empty() && TheClock().IsVirtual()) wake = kForever;
+    if (deadline == kForever && !sources_.empty() && TheClock().IsVirtual())
+      wake = kForever;
     WaitForSources(wake);
   }
-  if (stopRequests_ > 0) --stopRequests_;
+  if (stopRequests_ > 0)
+    --stopRequests_;
   --depth_;
 }
 
@@ -184,11 +206,14 @@ void RunLoop::RunPending() {
     if (!worked && !sources_.empty()) {
       // Serve sources that are ready now, without waiting.
       std::vector<pollfd> fds;
-      for (const auto& [id, source] : sources_) fds.push_back(pollfd{source.fd, POLLIN, 0});
-      if (poll(fds.data(), fds.size(), 0) > 0) worked = WaitForSources(Now());
+      for (const auto& [id, source] : sources_)
+        fds.push_back(pollfd{source.fd, POLLIN, 0});
+      if (poll(fds.data(), fds.size(), 0) > 0)
+        worked = WaitForSources(Now());
     }
   }
-  if (stopRequests_ > 0) --stopRequests_;
+  if (stopRequests_ > 0)
+    --stopRequests_;
   --depth_;
 }
 
