@@ -11,16 +11,4 @@ start_switch gadget-switch --layout hid-out
 wait_for_icon velbrook1.icns 30
 program_status
 
-type_line hotkey 3
-wait_for "$work/switch.log" '^out: ' 15
-type_line dock
-program_status
-show_hid_driver 10D5:000D
-
-switch_command unplug
-wait_for_icon velbrookmain.icns 15
-
-quit_program
-show_program
-show_switch_commands
-stop_switch
+command_version1_then_unplug

@@ -14,16 +14,4 @@ for device in /sys/bus/usb/devices/*; do
   echo "its HID device's: '$(sed -n 's/^HID_UNIQ=//p' "$device"/*:1.0/0003:*/uevent)'"
 done
 
-type_line hotkey 3
-wait_for "$work/switch.log" '^out: ' 15
-type_line dock
-program_status
-show_hid_driver 10D5:000D
-
-switch_command unplug
-wait_for_icon velbrookmain.icns 15
-
-quit_program
-show_program
-show_switch_commands
-stop_switch
+command_version1_then_unplug

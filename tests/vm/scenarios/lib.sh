@@ -234,3 +234,22 @@ wait_for_icon() {
     usleep 200000
   done
 }
+
+# The end of a version-1 scenario: `hotkey 3` reaches the switch's OUT endpoint, the Dock menu
+# reads its status afresh (switches on USB are not polled), the HID driver's bindings are shown;
+# then the switch is unplugged, the program quits, and both sides' records are shown.
+command_version1_then_unplug() {
+  type_line hotkey 3
+  wait_for "$work/switch.log" '^out: ' 15
+  type_line dock
+  program_status
+  show_hid_driver 10D5:000D
+
+  switch_command unplug
+  wait_for_icon velbrookmain.icns 15
+
+  quit_program
+  show_program
+  show_switch_commands
+  stop_switch
+}
