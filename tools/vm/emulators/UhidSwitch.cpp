@@ -10,6 +10,11 @@
 //   get 5: 05 40 3f 0e        a feature-report read and the report answered
 //   set 4: 04 81 01 00 ...    a feature-report write as it arrived
 //   get 5: held               a read that gets no answer until "answer"
+// With --times, each feature-report read and write is also logged the moment it arrives from
+// /dev/uhid, on CLOCK_MONOTONIC (seconds, shared by every process of the machine), before it is
+// served:
+//   received set 4 at 1234.567890123
+// so that a benchmark can set it against the time another process did something.
 //
 // With --other VVVV:PPPP it is not a switch but another HID device with those ids (and the same
 // report descriptor, so that nothing but its ids tells it apart): it refuses every request and
@@ -17,6 +22,7 @@
 // the host" and "closed by the host" when its hidraw node is first opened and last closed.
 #include <fcntl.h>
 #include <linux/uhid.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,6 +65,7 @@ constexpr std::uint16_t kBusUsb = 0x03;
 
 struct UhidOptions {
   bool other = false;  // another HID device, not a switch
+  bool times = false;  // log the arrival time of each feature-report write
   unsigned vendor = 0;
   unsigned product = 0;
 };
@@ -150,6 +157,10 @@ class UhidSwitch {
       plat::RunLoop::Main().RemoveSource(source_);
       return;
     }
+    if (options_.times && event.type == UHID_GET_REPORT)
+      LogArrival("get", event.u.get_report.rnum);
+    if (options_.times && event.type == UHID_SET_REPORT)
+      LogArrival("set", event.u.set_report.rnum);
     if (options_.other)
       return Refuse(event);
     if (hanging_ && (event.type == UHID_GET_REPORT || event.type == UHID_SET_REPORT)) {
@@ -160,6 +171,15 @@ class UhidSwitch {
       return;
     }
     Serve(event);
+  }
+
+  static void LogArrival(const char* kind, unsigned report) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    char line[80];
+    std::snprintf(line, sizeof line, "received %s %u at %lld.%09ld", kind, report,
+                  static_cast<long long>(now.tv_sec), now.tv_nsec);
+    Log(line);
   }
 
   void Serve(const uhid_event& event) {
@@ -266,8 +286,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string_view(argv[1]) == "--other" &&
       ParseIds(argv[2], options.vendor, options.product)) {
     options.other = true;
+  } else if (argc == 2 && std::string_view(argv[1]) == "--times") {
+    options.times = true;
   } else if (argc != 1) {
-    std::fprintf(stderr, "usage: uhid-switch [--other VVVV:PPPP]\n");
+    std::fprintf(stderr, "usage: uhid-switch [--other VVVV:PPPP | --times]\n");
     return 2;
   }
   auto state = plat::sim::SimulatedSwitch::Create({.generation = 2, .ports = 4});
