@@ -385,6 +385,13 @@ else
   row "tallowmerectl switch 2" "not measured: no dbus-daemon" "-" "-"
 fi
 
+# ---- hot key to the switch on a real kernel, in a virtual machine -------------------------------
+# One boot of the test scenarios' machine with the benchmark's own scenario (tools/vm); its rows
+# as it prints them, or one that says why it could not run.
+while IFS='|' read -r figure value goal verdict; do
+  row "$figure" "$value" "$goal" "$verdict"
+done < <(TALLOWMERE_VM_BUILD=$build "$root/tools/vm/hotkey-latency.sh")
+
 # ---- the table ---------------------------------------------------------------------------------
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)
 echo
