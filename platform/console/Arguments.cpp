@@ -1,7 +1,6 @@
 #include "platform/console/Arguments.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <tuple>
 
@@ -57,13 +56,29 @@ std::optional<long> ParseNumber(std::string_view text, long minimum, long maximu
 }
 
 std::optional<double> ParseSeconds(std::string_view text) {
-  // Plain decimals only: no signs, exponents, infinities or hexadecimal.
-  if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos)
-    return std::nullopt;
+  // Plain decimals only: digits with at most one point; no signs, exponents, infinities or
+  // hexadecimal. (Read digit by digit: the library's reading of decimals would bring the maths
+  // library into the console program for this one command.)
   double seconds = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
-  if (error != std::errc() || stop != end || !std::isfinite(seconds) || seconds > kSecondsPerDay)
+  double unit = 1;
+  bool point = false;
+  bool digits = false;
+  for (const char c : text) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      digits = true;
+      if (point) {
+        unit /= 10;
+        seconds += (c - '0') * unit;
+      } else {
+        seconds = seconds * 10 + (c - '0');
+      }
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits || !(seconds <= kSecondsPerDay))
     return std::nullopt;
   return seconds;
 }

@@ -1,6 +1,7 @@
 #include "platform/console/Console.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "platform/CarbonEvents.h"
@@ -44,7 +45,14 @@ void RunProgramStarts() {
     start();
 }
 
-Console::Console(std::ostream& out) : out_(out) {
+ConsoleOutput StandardOutput() {
+  return [](std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+  };
+}
+
+Console::Console(ConsoleOutput out) : out_(std::move(out)) {
   AddCommands(StandardCommands());
   AddCommands(ProgramCommands());
   AddCommands(ConsoleCommands());
@@ -93,7 +101,6 @@ void Console::Execute(std::string_view line) {
   running_ = true;
   command->run(*this, arguments);
   running_ = false;
-  out_.flush();
 }
 
 void Console::Quit() {
@@ -121,25 +128,23 @@ void Console::EndOfInput() {
   if (quit_)
     return;
   if (!prompt_.empty())
-    out_ << "\n";
+    out_("\n");
   Quit();
 }
 
 void Console::Print(std::string_view line) {
   if (!running_ && !prompt_.empty()) {
     // Over the prompt the person is looking at, then the prompt again below.
-    out_ << (promptShown_ ? "\r\x1b[K" : "") << line << "\n" << prompt_;
+    out_((promptShown_ ? "\r\x1b[K" : "") + std::string(line) + "\n" + prompt_);
     promptShown_ = true;
   } else {
-    out_ << line << "\n";
+    out_(std::string(line) + "\n");
   }
-  out_.flush();
 }
 
 void Console::ShowPrompt() {
   if (!prompt_.empty() && !quit_ && !promptShown_) {
-    out_ << prompt_;
-    out_.flush();
+    out_(prompt_);
     promptShown_ = true;
   }
 }

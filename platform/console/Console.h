@@ -8,7 +8,6 @@
 #pragma once
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,10 +36,17 @@ void AddProgramCommand(Command command);
 void AddProgramStart(std::function<void()> start);
 void RunProgramStarts();
 
+// Where the console's text goes, piece by piece: each piece (lines, the prompt) is to be shown
+// at once.
+using ConsoleOutput = std::function<void(std::string_view text)>;
+// The program's standard output (stdio's, so that it keeps its order with the program's own
+// printf lines), flushed after each piece.
+ConsoleOutput StandardOutput();
+
 class Console {
  public:
   // Prints to `out`. Starts showing the model at once (Dock icon, windows).
-  explicit Console(std::ostream& out);
+  explicit Console(ConsoleOutput out);
   ~Console();
   Console(const Console&) = delete;
   Console& operator=(const Console&) = delete;
@@ -67,7 +73,7 @@ class Console {
   void DockTileChanged();
   void WindowChanged(WindowRef window);
 
-  std::ostream& out_;
+  ConsoleOutput out_;
   std::vector<Command> commands_;
   std::string prompt_;
   bool running_ = false;      // a command is running

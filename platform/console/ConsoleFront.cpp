@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <iostream>
+#include <cstdio>
 
 #include "platform/RunLoop.h"
 #include "platform/console/Console.h"
@@ -16,9 +16,9 @@ ConsoleFront::~ConsoleFront() = default;
 void ConsoleFront::Start() {
   const bool terminal = isatty(STDIN_FILENO) != 0;
   if (terminal) {
-    std::cout << "Tallowmere console: type help for the commands, quit to end.\n";
+    std::fputs("Tallowmere console: type help for the commands, quit to end.\n", stdout);
   }
-  console_ = std::make_unique<Console>(std::cout);
+  console_ = std::make_unique<Console>(StandardOutput());
   RunProgramStarts();
   if (terminal) {
     console_->SetPrompt("> ");
@@ -39,7 +39,7 @@ void ConsoleFront::Stop() {
   reader_.reset();
   follower_.reset();
   console_.reset();
-  std::cout.flush();
+  std::fflush(stdout);
 }
 
 }  // namespace plat::console

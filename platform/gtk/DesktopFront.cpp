@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/CarbonEvents.h"
 #include "platform/console/Console.h"
@@ -94,7 +94,7 @@ void DesktopFront::Start() {
 }
 
 void DesktopFront::ReadCommandsFromInput() {
-  console_ = std::make_unique<console::Console>(std::cout);
+  console_ = std::make_unique<console::Console>(console::StandardOutput());
   reader_ = std::make_unique<console::InputReader>(STDIN_FILENO, *console_,
                                                    console::InputReader::AtEnd::kStopReading);
   reader_->Start();
@@ -115,7 +115,7 @@ void DesktopFront::Stop() {
   if (GdkDisplay* display = gdk_display_get_default())
     gdk_display_flush(display);
   loop_.reset();
-  std::cout.flush();
+  std::fflush(stdout);
 }
 
 }  // namespace plat::gtk

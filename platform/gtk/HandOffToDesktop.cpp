@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string>
 
 #include "platform/gtk/DisplayNamed.h"
@@ -41,8 +41,8 @@ bool HandOffToDesktop() {
   char* const arguments[] = {name, nullptr};
   execv(desktop.c_str(), arguments);
   // Only returns on failure.
-  std::cerr << "tallowmere: cannot start " << desktop << " (" << std::strerror(errno)
-            << "); using the console\n";
+  std::fprintf(stderr, "tallowmere: cannot start %s (%s); using the console\n", desktop.c_str(),
+               std::strerror(errno));
   return false;
 }
 

@@ -4,10 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <map>
 
 #include "platform/IOUSBLib.h"
+#include "platform/model/core/FileContents.h"
 #include "platform/model/iokit/DeviceWrites.h"
 
 namespace plat::linux_dev {
@@ -75,14 +75,10 @@ IOReturn StatusFromLibusb(int error) {
 }
 
 bool HasUaccessTag(const std::filesystem::path& udevRecord) {
-  std::ifstream in(udevRecord);
-  std::string line;
   // "G:" lines are the tags a rule ever set, "Q:" those of the last event (newer udev).
-  while (std::getline(in, line)) {
-    if (line == "G:uaccess" || line == "Q:uaccess")
-      return true;
-  }
-  return false;
+  const std::string record = "\n" + plat::FileContents(udevRecord.string()).value_or("") + "\n";
+  return record.find("\nG:uaccess\n") != std::string::npos ||
+         record.find("\nQ:uaccess\n") != std::string::npos;
 }
 
 void ReportNoAccess(const std::string& devnode, unsigned vendor, unsigned product, bool tagged) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -10,6 +9,7 @@
 
 #include "platform/linux/ReportDescriptor.h"
 #include "platform/linux/UsbDescriptors.h"
+#include "platform/model/core/FileContents.h"
 
 namespace plat::linux_dev {
 
@@ -21,17 +21,7 @@ namespace {
 constexpr std::size_t kMaxAttributeSize = 64 * 1024;
 
 std::optional<std::string> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return std::nullopt;
-  std::string content;
-  char buffer[4096];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (content.size() > kMaxAttributeSize)
-      return std::nullopt;
-  }
-  return content;
+  return plat::FileContents(path.string(), kMaxAttributeSize);
 }
 
 std::string Trimmed(std::string text) {

@@ -50,7 +50,7 @@ class ConsoleTest : public ToolboxTest {
   }
 
   std::ostringstream out;
-  Console console{out};
+  Console console{[this](std::string_view text) { out << text; }};
 };
 
 TEST_F(ConsoleTest, TheDockMenuIsListedAsShownAndChosenByItsNumberInTheListing) {

@@ -137,7 +137,7 @@ TEST(FrontChoice, NoDisplayMeansTheConsole) {
 // Under the desktop, commands on standard input are an extra: their end is not the program's.
 TEST(InputReader, AtTheEndOfCommandsTheDesktopGoesOn) {
   std::ostringstream out;
-  plat::console::Console console(out);
+  plat::console::Console console([&out](std::string_view text) { out << text; });
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   const std::string input = "bogus\nbogus too";

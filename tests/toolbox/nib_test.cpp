@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
+#include "platform/CFBundle.h"
 #include "platform/FrontModel.h"
 #include "platform/Menus.h"
+#include "platform/model/toolbox/BuiltInNibs.h"
+#include "platform/model/toolbox/NibSource.h"
 #include "tests/toolbox/ToolboxFixture.h"
 
 namespace toolbox_test {
@@ -76,6 +80,22 @@ TEST_F(NibTest, TheMenuBarAndTheDockMenuSendTheApplicationsCommands) {
   EXPECT_EQ(GetIndMenuItemWithCommandID(dock, FourCC("Auto"), 1, nullptr, nullptr), noErr);
   ReleaseMenu(dock);
   EXPECT_EQ(plat::LiveNibReferences(), 0);
+}
+
+// The build's form of each of the program's nibs makes what the reader makes of its file; a text
+// that differs by one byte is not taken for it.
+TEST_F(NibTest, TheBuiltInNibsAreWhatTheReaderMakesOfTheirFiles) {
+  for (const char* name : {"main", "USBMENUDOCK"}) {
+    std::ifstream in(plat::MainBundleResourcesDirectory() + "/" + name + ".nib");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string error;
+    const auto read = plat::nib::ReadNib(text, error);
+    const auto built = plat::nib::BuiltInNib(text);
+    ASSERT_TRUE(read && built) << name << ": " << error;
+    EXPECT_EQ(plat::nib::DocumentSource(*built), plat::nib::DocumentSource(*read)) << name;
+    EXPECT_FALSE(plat::nib::BuiltInNib(text + " "));
+  }
+  EXPECT_EQ(plat::nib::StringLiteral("a\"?\n\342\200\246b"), R"("a\"\077\012\342\200\246b")");
 }
 
 class BadNibTest : public NibTest {

@@ -1,7 +1,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "platform/CGImage.h"
 #include "platform/model/bundle/IcnsFile.h"
+#include "platform/model/core/FileContents.h"
 
 namespace {
 
@@ -68,14 +68,10 @@ std::optional<std::vector<std::uint8_t>> ReadIconFile(const std::string& path) {
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   if (error || size > kLargestIconFile)
     return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+  const std::optional<std::string> contents = plat::FileContents(path, kLargestIconFile);
+  if (!contents)
     return std::nullopt;
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad())
-    return std::nullopt;
-  return bytes;
+  return std::vector<std::uint8_t>(contents->begin(), contents->end());
 }
 
 }  // namespace

@@ -18,17 +18,16 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/CFBundle.h"
 #include "platform/model/bundle/MessageCatalogue.h"
+#include "platform/model/core/FileContents.h"
 
 namespace {
 
@@ -119,9 +118,8 @@ std::set<std::string> LanguagesWithDamagedCatalogues(const std::string& director
     const fs::path catalogue = entry->path() / "LC_MESSAGES" / (std::string(kDomain) + ".mo");
     if (!fs::exists(catalogue, error))
       continue;
-    std::ifstream in(catalogue, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
+    const std::string contents = plat::FileContents(catalogue.string()).value_or("");
+    const std::vector<std::uint8_t> bytes(contents.begin(), contents.end());
     if (!plat::IsSoundMessageCatalogue(bytes))
       damaged.insert(LanguageOf(entry->path().filename().string()));
   }
@@ -131,8 +129,11 @@ std::set<std::string> LanguagesWithDamagedCatalogues(const std::string& director
 // The entries of the colon-separated list whose language has no damaged catalogue.
 std::string WithoutDamaged(const std::string& languages, const std::set<std::string>& damaged) {
   std::string kept;
-  std::istringstream list(languages);
-  for (std::string entry; std::getline(list, entry, ':');) {
+  std::size_t start = 0;
+  while (start <= languages.size()) {
+    const std::size_t colon = std::min(languages.find(':', start), languages.size());
+    const std::string entry = languages.substr(start, colon - start);
+    start = colon + 1;
     if (entry.empty() || damaged.count(LanguageOf(entry)) != 0)
       continue;
     kept += (kept.empty() ? "" : ":") + entry;

@@ -1,12 +1,12 @@
 // Nib references from the bundle, and the windows, menus and menu bars built from them.
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "platform/CFBundle.h"
 #include "platform/Nibs.h"
+#include "platform/model/core/FileContents.h"
+#include "platform/model/toolbox/BuiltInNibs.h"
 #include "platform/model/toolbox/NibReader.h"
 #include "platform/model/toolbox/ToolboxModel.h"
 
@@ -21,7 +21,8 @@ int liveNibs = 0;
 
 // Each nib file is read into its document once and the document shared by every reference made
 // from the same text: the program opens its main nib for the menu bar and again for the
-// Preferences window. The text is read at every opening, so a nib changed on disk is read anew.
+// Preferences window. The text is read at every opening, so a nib changed on disk is read anew;
+// the program's own nibs, unchanged, come as the build made them, without parsing.
 struct ReadDocument {
   std::string text;
   std::shared_ptr<const plat::nib::NibDocument> document;
@@ -35,7 +36,9 @@ std::shared_ptr<const plat::nib::NibDocument> DocumentOf(const std::string& path
                                                          std::string& error) {
   ReadDocument& read = ReadDocuments()[path];
   if (read.document == nullptr || read.text != text) {
-    auto document = plat::nib::ReadNib(text, error);
+    auto document = plat::nib::BuiltInNib(text);
+    if (!document)
+      document = plat::nib::ReadNib(text, error);
     if (!document)
       return nullptr;
     read = {std::move(text), std::make_shared<const plat::nib::NibDocument>(std::move(*document))};
@@ -109,15 +112,13 @@ OSStatus CreateNibReference(CFStringRef nibName, IBNibRef* outNibRef) {
   }
   const std::string path = plat::URLPath(url);
   CFRelease(url);
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
+  std::optional<std::string> text = plat::FileContents(path);
+  if (!text) {
     Complain("CreateNibReference", path, "the file cannot be read");
     return kIBCarbonRuntimeCantFindNibFile;
   }
   std::string error;
-  auto document = DocumentOf(path, std::move(text).str(), error);
+  auto document = DocumentOf(path, std::move(*text), error);
   if (document == nullptr) {
     Complain("CreateNibReference", path, error);
     return kIBCarbonRuntimeCantFindNibFile;
