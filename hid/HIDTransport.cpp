@@ -29,6 +29,10 @@ IOReturn HIDGetReport(IOHIDDeviceInterface122** device, IOHIDReportType type,
       *size = length;
       return kIOReturnSuccess;
     }
+    // A switch that let a request time out has stopped answering: the request is still in
+    // flight, and another attempt would only hold the program up until the kernel gives up.
+    if (result == kIOReturnTimeout)
+      break;
   }
   fprintf(stderr, "HIDGetReport - Could not getReport. Error: %d.\n", result);
   return result;
@@ -50,6 +54,8 @@ IOReturn HIDSetDeviceInfo(DEVICE_DATA* data, unsigned char* report, int length) 
       (*device)->close(device);
       return kIOReturnSuccess;
     }
+    if (result == kIOReturnTimeout)
+      break;  // as for a read: the switch has stopped answering
   }
   fprintf(stderr, "HIDSetReport - Could not setReport; error: %d", result);
   (*device)->close(device);

@@ -128,9 +128,9 @@ row "  listings of the hidraw devices per start-up" "$(awk -v r="$runs" '{ print
 if have valgrind; then
   env "${no_display[@]}" valgrind --tool=callgrind --callgrind-out-file=/dev/null \
     "$bin/tallowmere" </dev/null >/dev/null 2>callgrind.tallowmere || true
-  count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.tallowmere)
+  console_instructions=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.tallowmere)
   row "console front: start and quit, instructions (callgrind)" \
-    "$(awk -v n="$count" 'BEGIN { printf "%.1f million", n / 1e6 }')" "-" "-"
+    "$(awk -v n="$console_instructions" 'BEGIN { printf "%.1f million", n / 1e6 }')" "-" "-"
 fi
 
 # ---- whole process: peak resident memory (VmHWM) once idle -------------------------------------
@@ -240,16 +240,20 @@ done
 # A version-2 switch that stops answering, on the real backend: a uhid switch that never replies
 # where /dev/uhid opens (as root, with the uhid module), a stand-in kernel otherwise. The longest
 # time one device call blocks the program's thread; the first status poll after the switch went
-# silent (the protocol's 5-tick pacing before each of its 5 attempts, plus one deadline) and the
-# polls after it.
+# silent (the protocol's 5-tick pause before its attempt, plus one deadline: a request that timed
+# out is not repeated) and the polls after it.
 modprobe uhid 2>/dev/null || true
 "$bin/stuck_switch" 3 >stuck.out 2>/dev/null || true
 stuck() { awk -v k="$1" '$1 == k { print $2 }' stuck.out; }
 block=$(stuck longest-block-ms)
 row "stuck switch ($(stuck how)): longest main-thread block by one device call" "$block ms" \
   "<= 250 ms" "$(verdict "$block" 250)"
-row "  first poll after it stopped answering; later polls; a command" \
-  "$(stuck first-poll-ms) ms; $(stuck next-poll-ms) ms; $(stuck command-ms) ms" "-" "-"
+# The main thread is busy longest with the first poll after the switch went silent: a console
+# `status` (answered from the program's record, between two events) waits at most that long.
+first_poll=$(stuck first-poll-ms)
+row "  a console status waits at most the first poll after it stopped answering" \
+  "$first_poll ms" "<= 500 ms" "$(verdict "$first_poll" 500)"
+row "  later polls; a command" "$(stuck next-poll-ms) ms; $(stuck command-ms) ms" "-" "-"
 
 # tallowmere-sim from a terminal (a pseudo-terminal made by `script`), a real minute: its clock
 # follows the wall clock by waking on a timer of its own (the simulation's, not the program's).
@@ -291,11 +295,30 @@ for reference in "ddcutil detect" "solaar show"; do
     ms=$(wall_ms "$runs" $reference)
     # shellcheck disable=SC2086
     kb=$(max_kb $reference)
-    [ "$tool" = ddcutil ] && ddcutil_ms=$ms
     row "$reference (no device): whole run, peak memory" "$ms ms, $(megabytes "$kb")" "-" \
       "reference"
-    row "  console front / $reference: time, memory" \
-      "$(ratio "$ours_ms" "$ms") x, $(ratio "$ours_kb" "$kb") x" "-" "-"
+    if [ "$tool" = ddcutil ]; then
+      # The console front's goal: at most half of this command-line peer in time and memory.
+      ddcutil_ms=$ms
+      time_ratio=$(ratio "$ours_ms" "$ms")
+      memory_ratio=$(ratio "$ours_kb" "$kb")
+      row "  console front / $reference: whole run" "$time_ratio x" "<= 0.5 x" \
+        "$(verdict "$time_ratio" 0.5)"
+      row "  console front / $reference: peak memory" "$memory_ratio x" "<= 0.5 x" \
+        "$(verdict "$memory_ratio" 0.5)"
+      if have valgrind; then
+        # shellcheck disable=SC2086
+        valgrind --tool=callgrind --callgrind-out-file=/dev/null $reference </dev/null \
+          >/dev/null 2>callgrind.reference || true
+        count=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' callgrind.reference)
+        row "  $reference: instructions (callgrind); the console front's as a ratio" \
+          "$(awk -v n="$count" 'BEGIN { printf "%.1f million", n / 1e6 }'); $(ratio "$console_instructions" "$count") x" \
+          "-" "-"
+      fi
+    else
+      row "  console front / $reference: time, memory" \
+        "$(ratio "$ours_ms" "$ms") x, $(ratio "$ours_kb" "$kb") x" "-" "-"
+    fi
     if [ "$desktop_measured" = 1 ]; then
       row "  desktop front start-up / $reference run, memory" \
         "$(ratio "$desktop_mean" "$ms") x, $(ratio "$desktop_kb" "$kb") x" "-" "-"
@@ -330,7 +353,7 @@ if have dbus-daemon; then
   row "tallowmerectl switch 2 to a running program: whole run, exec to answer (median of $runs)" \
     "$switch_ms ms" "<= 5 ms" "$(verdict "$switch_ms" 5)"
   row "tallowmerectl status from a running program: whole run (median of $runs)" \
-    "$status_ms ms" "-" "-"
+    "$status_ms ms" "<= 5 ms" "$(verdict "$status_ms" 5)"
   if [ -n "$ddcutil_ms" ]; then
     half=$(ratio "$switch_ms" "$ddcutil_ms")
     row "  tallowmerectl switch 2 / ddcutil detect, whole runs" "$half x" "<= 0.5 x" \
@@ -361,6 +384,13 @@ if have dbus-daemon; then
 else
   row "tallowmerectl switch 2" "not measured: no dbus-daemon" "-" "-"
 fi
+
+# ---- hot key to the switch on a real kernel, in a virtual machine -------------------------------
+# One boot of the test scenarios' machine with the benchmark's own scenario (tools/vm); its rows
+# as it prints them, or one that says why it could not run.
+while IFS='|' read -r figure value goal verdict; do
+  row "$figure" "$value" "$goal" "$verdict"
+done < <(TALLOWMERE_VM_BUILD=$build "$root/tools/vm/hotkey-latency.sh")
 
 # ---- the table ---------------------------------------------------------------------------------
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)

@@ -47,6 +47,18 @@ TEST_F(HIDTransportTest, AReadFailingFiveTimesCostsTwentyFiveTicksAndLeavesTheRe
   EXPECT_EQ(link.Trace(), "ogggggc");  // report 4 is never asked for
 }
 
+TEST_F(HIDTransportTest, ARequestThatTimesOutIsNotRepeated) {
+  sw.FailNextReads(1, kIOReturnTimeout);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(HIDGetDeviceInfo(&device), kIOReturnTimeout);
+  sw.FailNextWrites(1, kIOReturnTimeout);
+  EXPECT_EQ(HIDSetAutoScan(&device, true), kIOReturnTimeout);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(link.Trace(), "ogcosc");
+  EXPECT_EQ(link.Ticks(), 15u);
+  EXPECT_FALSE(sw.AutoScanOn());
+}
+
 TEST_F(HIDTransportTest, AFailedReadOfEitherReportLeavesTheWholeReport) {
   for (const UInt32 rejected : {5u, 4u}) {
     std::memset(device.report, 0xEE, sizeof device.report);

@@ -41,7 +41,7 @@ fi
 
 cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 nice -n 10 cmake --build "$build" -j2 --target tallowmere tallowmerectl uhid-switch \
-  gadget-switch >/dev/null
+  gadget-switch timed-lines >/dev/null
 
 if ! release=$(tools/vm/fetch-kernel.sh "$build/kernel"); then
   echo "FAILED: the virtual-machine scenarios cannot run: Debian's kernel package could not be fetched"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the virtual machine's initramfs: busybox, the program, tallowmerectl and the switch
-# emulators with the shared libraries they load, Debian's udev (systemd-udevd, udevadm and their
+# Builds the virtual machine's initramfs: busybox, the program, tallowmerectl, the switch
+# emulators and timed-lines (the benchmark's typist) with the shared libraries they load, Debian's udev (systemd-udevd, udevadm and their
 # rules) with the repository's rule kept aside for the scenarios to install, the kernel modules
 # the scenarios need, and the scenarios.
 #   build-initramfs.sh BUILD_DIR KERNEL_CACHE SCENARIO_DIR OUTPUT
@@ -25,7 +25,7 @@ cp "$scenarios"/*.sh "$stage/scenarios/"
 # The programs keep the build tree's layout (bin/ beside share/tallowmere/), so that each finds
 # its resources from its own location as after installation.
 mkdir -p "$stage/opt/tallowmere/bin" "$stage/opt/tallowmere/share"
-programs=(tallowmere tallowmerectl uhid-switch gadget-switch)
+programs=(tallowmere tallowmerectl uhid-switch gadget-switch timed-lines)
 for program in "${programs[@]}"; do
   cp "$build/bin/$program" "$stage/opt/tallowmere/bin/"
 done

@@ -1,6 +1,8 @@
 // Nib references from the bundle, and the windows, menus and menu bars built from them.
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 
 #include "platform/CFBundle.h"
@@ -10,12 +12,36 @@
 
 struct OpaqueIBNibRef {
   std::string path;
-  plat::nib::NibDocument document;
+  std::shared_ptr<const plat::nib::NibDocument> document;
 };
 
 namespace {
 
 int liveNibs = 0;
+
+// Each nib file is read into its document once and the document shared by every reference made
+// from the same text: the program opens its main nib for the menu bar and again for the
+// Preferences window. The text is read at every opening, so a nib changed on disk is read anew.
+struct ReadDocument {
+  std::string text;
+  std::shared_ptr<const plat::nib::NibDocument> document;
+};
+std::map<std::string, ReadDocument>& ReadDocuments() {
+  static auto* documents = new std::map<std::string, ReadDocument>;  // kept until the exit
+  return *documents;
+}
+
+std::shared_ptr<const plat::nib::NibDocument> DocumentOf(const std::string& path, std::string text,
+                                                         std::string& error) {
+  ReadDocument& read = ReadDocuments()[path];
+  if (read.document == nullptr || read.text != text) {
+    auto document = plat::nib::ReadNib(text, error);
+    if (!document)
+      return nullptr;
+    read = {std::move(text), std::make_shared<const plat::nib::NibDocument>(std::move(*document))};
+  }
+  return read.document;
+}
 
 // One line, whatever the names and texts of the nib hold.
 std::string OneLine(const std::string& text) {
@@ -46,7 +72,7 @@ const typename Map::mapped_type* Lookup(const char* operation, IBNibRef nib, CFS
     status = noErr;
     return &it->second;
   }
-  const plat::nib::NibDocument& document = nib->document;
+  const plat::nib::NibDocument& document = *nib->document;
   const char* other = document.windows.contains(wanted)    ? "window"
                       : document.menus.contains(wanted)    ? "menu"
                       : document.menuBars.contains(wanted) ? "menu bar"
@@ -91,12 +117,12 @@ OSStatus CreateNibReference(CFStringRef nibName, IBNibRef* outNibRef) {
     return kIBCarbonRuntimeCantFindNibFile;
   }
   std::string error;
-  auto document = plat::nib::ReadNib(text.str(), error);
-  if (!document) {
+  auto document = DocumentOf(path, std::move(text).str(), error);
+  if (document == nullptr) {
     Complain("CreateNibReference", path, error);
     return kIBCarbonRuntimeCantFindNibFile;
   }
-  *outNibRef = new OpaqueIBNibRef{path, std::move(*document)};
+  *outNibRef = new OpaqueIBNibRef{path, std::move(document)};
   ++liveNibs;
   return noErr;
 }
@@ -113,7 +139,7 @@ OSStatus CreateWindowFromNib(IBNibRef nibRef, CFStringRef name, WindowRef* outWi
     return paramErr;
   OSStatus status = noErr;
   const auto* window =
-      Lookup("CreateWindowFromNib", nibRef, name, nibRef->document.windows, "window", status);
+      Lookup("CreateWindowFromNib", nibRef, name, nibRef->document->windows, "window", status);
   return window == nullptr ? status : plat::nib::BuildWindow(*window, outWindow);
 }
 
@@ -122,7 +148,7 @@ OSStatus CreateMenuFromNib(IBNibRef nibRef, CFStringRef name, MenuRef* outMenu) 
     return paramErr;
   OSStatus status = noErr;
   const auto* menu =
-      Lookup("CreateMenuFromNib", nibRef, name, nibRef->document.menus, "menu", status);
+      Lookup("CreateMenuFromNib", nibRef, name, nibRef->document->menus, "menu", status);
   return menu == nullptr ? status : plat::nib::BuildMenu(*menu, outMenu);
 }
 
@@ -131,7 +157,7 @@ OSStatus CreateMenuBarFromNib(IBNibRef nibRef, CFStringRef name, Handle* outMenu
     return paramErr;
   OSStatus status = noErr;
   const auto* menus =
-      Lookup("CreateMenuBarFromNib", nibRef, name, nibRef->document.menuBars, "menu bar", status);
+      Lookup("CreateMenuBarFromNib", nibRef, name, nibRef->document->menuBars, "menu bar", status);
   if (menus == nullptr)
     return status;
   MenuRef root = nullptr;
@@ -148,7 +174,7 @@ OSStatus SetMenuBarFromNib(IBNibRef nibRef, CFStringRef name) {
     return paramErr;
   OSStatus status = noErr;
   const auto* menus =
-      Lookup("SetMenuBarFromNib", nibRef, name, nibRef->document.menuBars, "menu bar", status);
+      Lookup("SetMenuBarFromNib", nibRef, name, nibRef->document->menuBars, "menu bar", status);
   if (menus == nullptr)
     return status;
   MenuRef root = nullptr;

@@ -10,6 +10,12 @@
 //   get 5: 05 40 3f 0e        a feature-report read and the report answered
 //   set 4: 04 81 01 00 ...    a feature-report write as it arrived
 //   get 5: held               a read that gets no answer until "answer"
+// With --times, each feature-report read and write, and each first open of the hidraw node, is
+// also logged the moment it arrives from /dev/uhid, on CLOCK_MONOTONIC (seconds, shared by every
+// process of the machine), before it is served:
+//   received set 4 at 1234.567890123
+//   received open at 1234.400000000
+// so that a benchmark can set it against the time another process did something.
 //
 // With --other VVVV:PPPP it is not a switch but another HID device with those ids (and the same
 // report descriptor, so that nothing but its ids tells it apart): it refuses every request and
@@ -17,6 +23,7 @@
 // the host" and "closed by the host" when its hidraw node is first opened and last closed.
 #include <fcntl.h>
 #include <linux/uhid.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,6 +66,7 @@ constexpr std::uint16_t kBusUsb = 0x03;
 
 struct UhidOptions {
   bool other = false;  // another HID device, not a switch
+  bool times = false;  // log the arrival time of each request and open
   unsigned vendor = 0;
   unsigned product = 0;
 };
@@ -150,6 +158,8 @@ class UhidSwitch {
       plat::RunLoop::Main().RemoveSource(source_);
       return;
     }
+    if (options_.times)
+      LogArrival(event);
     if (options_.other)
       return Refuse(event);
     if (hanging_ && (event.type == UHID_GET_REPORT || event.type == UHID_SET_REPORT)) {
@@ -160,6 +170,23 @@ class UhidSwitch {
       return;
     }
     Serve(event);
+  }
+
+  static void LogArrival(const uhid_event& event) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::string what;
+    if (event.type == UHID_GET_REPORT)
+      what = "get " + std::to_string(event.u.get_report.rnum);
+    else if (event.type == UHID_SET_REPORT)
+      what = "set " + std::to_string(event.u.set_report.rnum);
+    else if (event.type == UHID_OPEN)
+      what = "open";
+    else
+      return;
+    char time[40];
+    std::snprintf(time, sizeof time, "%lld.%09ld", static_cast<long long>(now.tv_sec), now.tv_nsec);
+    Log("received " + what + " at " + time);
   }
 
   void Serve(const uhid_event& event) {
@@ -266,8 +293,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string_view(argv[1]) == "--other" &&
       ParseIds(argv[2], options.vendor, options.product)) {
     options.other = true;
+  } else if (argc == 2 && std::string_view(argv[1]) == "--times") {
+    options.times = true;
   } else if (argc != 1) {
-    std::fprintf(stderr, "usage: uhid-switch [--other VVVV:PPPP]\n");
+    std::fprintf(stderr, "usage: uhid-switch [--other VVVV:PPPP | --times]\n");
     return 2;
   }
   auto state = plat::sim::SimulatedSwitch::Create({.generation = 2, .ports = 4});
