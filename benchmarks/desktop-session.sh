@@ -210,7 +210,7 @@ fi
 # The front runs `idle_settle` seconds, then strace follows all its threads and dbus-monitor the whole
 # bus for IDLE_SECONDS. A wake-up is a wait that returned; a call is any other system call.
 note "idle: $idle_seconds s of our front"
-env "${ours[@]}" </dev/null >/dev/null 2>&1 &
+env "${ours[@]}" </dev/null >/dev/null 2>front.err &
 front=$!
 pids+=("$front")
 # GLib's thread pool ran the connection to the system bus (logind's session events); its thread
@@ -222,6 +222,13 @@ for name in $(bus ListNames | sed -n 's/.*string "\(:[0-9.]*\)".*/\1/p' || true)
   owner=$(bus GetConnectionUnixProcessID "string:$name" | sed -n 's/.*uint32 \([0-9]*\).*/\1/p' || true)
   [ "$owner" = "$front" ] && names+=("$name")
 done
+# The front in the state measured: its item registered with the panel, its keys held by the
+# portal (the line the front writes when the desktop has bound them).
+items=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
+  /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+  string:RegisteredStatusNotifierItems 2>/dev/null || true)
+in_panel=$(grep -q "StatusNotifierItem-$front-" <<<"$items" && echo yes || echo no)
+through_portal=$(grep -q '^tallowmere: the desktop holds the hot keys' front.err && echo yes || echo no)
 dbus-monitor --session --profile >monitor.out 2>/dev/null &
 monitor=$!
 pids+=("$monitor")
@@ -284,3 +291,6 @@ all_messages=$(awk '$1 ~ /^(sig|mc|mr|err)$/ && !($4 == "org.freedesktop.DBus" &
 row "idle, desktop front: D-Bus messages from or to it, real minute" \
   "$(scale "$ours_messages") per min (${#names[@]} connections; all on the bus: $(scale "$all_messages"))" \
   "0" "$([ "$ours_messages" = 0 ] && [ "${#names[@]}" -gt 0 ] && echo met || echo MISSED)"
+row "  the front measured idle: its item in the panel; its hot keys through the portal" \
+  "$in_panel; $through_portal" "yes; yes" \
+  "$([ "$in_panel$through_portal" = yesyes ] && echo met || echo MISSED)"
