@@ -82,18 +82,24 @@ unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>display.number >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s display.number ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 display.number)
+DISPLAY=:$(head -n1 display.number)
+export DISPLAY
 dbus-daemon --session --nofork --nopidfile --print-address=3 3>bus.address >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s bus.address ] && break; sleep 0.1; done
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 bus.address)
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 bus.address)
+export DBUS_SESSION_BUS_ADDRESS
 if [ "$DISPLAY" = ":" ] || [ -z "$DBUS_SESSION_BUS_ADDRESS" ]; then
   row "desktop session" "not measured: Xvfb or dbus-daemon did not start" "-" "-"
   exit 0
 fi
 
-bus() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-  "org.freedesktop.DBus.$@" 2>/dev/null; }
+bus() {  # method, arguments...
+  local method=$1
+  shift
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    "org.freedesktop.DBus.$method" "$@" 2>/dev/null
+}
 on_bus() { bus NameHasOwner "string:$1" | grep -q 'boolean true'; }
 xfce4-panel --disable-wm-check >/dev/null 2>&1 &
 pids+=($!)
