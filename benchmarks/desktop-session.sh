@@ -16,10 +16,10 @@
 # Prints rows "figure|measured|goal|verdict" on standard output (scripts/benchmark.sh adds them to
 # its table); notes on standard error. Environment: RUNS (start-ups of ours and of the floor, 20),
 # SOLAAR_RUNS (start-ups of Solaar, 5: each takes seconds), IDLE_SECONDS (60), SETTLE (seconds
-# after the start before memory is taken, 5), IDLE_SETTLE (seconds after the start before the idle
-# minute, 20: GLib ends a worker thread 15 seconds after its last task), FIGURES (a file that gets our
-# "mean-start-up-ms peak-kB", for rows that compare them with other programs), KEEP (set: the
-# traces and the session's files stay in /tmp).
+# after the start before memory is taken, 5), IDLE_SETTLE (seconds after the start before the
+# idle minute, 20: GLib ends a worker thread 15 seconds after its last task), FIGURES (a file
+# that gets our "mean-start-up-ms peak-kB", for rows that compare them with other programs),
+# KEEP (set: the traces and the session's files stay in /tmp).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=${1:-$root/build/bench/bin}
@@ -35,7 +35,8 @@ verdict() { awk -v v="$1" -v g="$2" 'BEGIN {
   if (v !~ /^[0-9.]+$/) print "-"; else print (v + 0 <= g + 0) ? "met" : "MISSED" }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {
   if (a ~ /^[0-9.]+$/ && b ~ /^[0-9.]+$/ && b > 0) printf "%.2f", a / b; else print "?" }'; }
-megabytes() { awk -v k="$1" 'BEGIN { if (k ~ /^[0-9]+$/) printf "%.1f MB", k / 1024; else print k }'; }
+megabytes() { awk -v k="$1" 'BEGIN {
+  if (k ~ /^[0-9]+$/) printf "%.1f MB", k / 1024; else print k }'; }
 have() { command -v "$1" >/dev/null 2>&1; }
 
 portal=/usr/libexec/xdg-desktop-portal
@@ -134,7 +135,8 @@ startup_ms() {  # name, seconds a run lasts, runs, then VARIABLE=value... and th
       -e trace=execve,poll,ppoll,epoll_wait,epoll_pwait,select,pselect6 -o "start.$name.$i" "$@" \
       </dev/null >/dev/null 2>&1 || true
   done
-  awk 'function took(line) { return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
+  awk 'function took(line) {
+      return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
     function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
       if (best == "" || ms < best) best = ms }
     FNR == 1 { start = ""; pid = ""; done = 0; pending = "" }
@@ -148,7 +150,8 @@ startup_ms() {  # name, seconds a run lasts, runs, then VARIABLE=value... and th
       next }
     /\+\+\+ (exited|killed)/ && pending != "" { idle(pending) }
     END { if (crashed) print "crashed crashed"
-          else if (count) printf "%.1f %.1f %d\n", total / count, best, count; else print "? ? 0" }' \
+          else if (count) printf "%.1f %.1f %d\n", total / count, best, count
+          else print "? ? 0" }' \
     "start.$name".*
 }
 
@@ -175,7 +178,8 @@ read -r floor_mean floor_best floor_count < <(startup_ms floor 2 "$runs" "${floo
 ours_kb=$(peak_kb "${ours[@]}")
 floor_kb=$(peak_kb "${floor[@]}")
 if [ ${#solaar[@]} -gt 0 ]; then
-  read -r solaar_mean solaar_best solaar_count < <(startup_ms solaar 8 "$solaar_runs" "${solaar[@]}")
+  read -r solaar_mean solaar_best solaar_count < <(startup_ms solaar 8 "$solaar_runs" \
+    "${solaar[@]}")
   solaar_kb=$(SETTLE=$((settle + 3)) peak_kb "${solaar[@]}")
 fi
 [ -n "${FIGURES:-}" ] && echo "$ours_mean $ours_kb" >"$FIGURES"
@@ -213,8 +217,8 @@ else
 fi
 
 # ---- our front idle: a real minute -------------------------------------------------------------
-# The front runs `idle_settle` seconds, then strace follows all its threads and dbus-monitor the whole
-# bus for IDLE_SECONDS. A wake-up is a wait that returned; a call is any other system call.
+# The front runs `idle_settle` seconds, then strace follows all its threads and dbus-monitor the
+# whole bus for IDLE_SECONDS. A wake-up is a wait that returned; a call is any other system call.
 note "idle: $idle_seconds s of our front"
 env "${ours[@]}" </dev/null >/dev/null 2>front.err &
 front=$!
@@ -225,7 +229,8 @@ sleep "$idle_settle"
 # The front's connections to the bus (it has two: the shared one and the portal's own).
 names=()
 for name in $(bus ListNames | sed -n 's/.*string "\(:[0-9.]*\)".*/\1/p' || true); do
-  owner=$(bus GetConnectionUnixProcessID "string:$name" | sed -n 's/.*uint32 \([0-9]*\).*/\1/p' || true)
+  owner=$(bus GetConnectionUnixProcessID "string:$name" |
+    sed -n 's/.*uint32 \([0-9]*\).*/\1/p' || true)
   [ "$owner" = "$front" ] && names+=("$name")
 done
 # The front in the state measured: its item registered with the panel, its keys held by the
@@ -234,7 +239,8 @@ items=$(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
   /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
   string:RegisteredStatusNotifierItems 2>/dev/null || true)
 in_panel=$(grep -q "StatusNotifierItem-$front-" <<<"$items" && echo yes || echo no)
-through_portal=$(grep -q '^tallowmere: the desktop holds the hot keys' front.err && echo yes || echo no)
+through_portal=$(grep -q '^tallowmere: the desktop holds the hot keys' front.err && echo yes ||
+  echo no)
 dbus-monitor --session --profile >monitor.out 2>/dev/null &
 monitor=$!
 pids+=("$monitor")
@@ -247,7 +253,8 @@ kill "$monitor" "$front" 2>/dev/null || true
 # kernel (a uevent read from a netlink socket: another program's doing, not a timer of ours).
 # A call counts with the wake-up it follows; a wait that cannot block (no timeout) is a call.
 idle_per_thread=$(awk -v threads="$threads" '
-  BEGIN { n = split(threads, t, " "); for (i = 1; i <= n; i++) { split(t[i], p, "="); name[p[1]] = p[2] } }
+  BEGIN { n = split(threads, t, " ")
+    for (i = 1; i <= n; i++) { split(t[i], p, "="); name[p[1]] = p[2] } }
   function blocking(line) {
     if (line ~ /futex\(/) return line ~ /FUTEX_WAIT/
     return line ~ /(poll|ppoll|epoll_wait|epoll_pwait|select|pselect6)\(/ &&
@@ -265,7 +272,8 @@ idle_per_thread=$(awk -v threads="$threads" '
     else if (/AF_NETLINK/) device[id] = 1
     next }
   # Attaching restarts the waits under way.
-  blocking($0) || /restart_syscall\(/ { flush(id); if (/unfinished/) waiting[id] = 1; else woke[id] = 1; next }
+  blocking($0) || /restart_syscall\(/ {
+    flush(id); if (/unfinished/) waiting[id] = 1; else woke[id] = 1; next }
   { cur[id]++; if (/AF_NETLINK/) device[id] = 1 }
   END { for (id in seen) { flush(id)
           printf "%s %s %d %d %d %d\n", id, (id in name) ? name[id] : "?", calls[id], wakes[id],
@@ -282,7 +290,8 @@ for entry in $threads; do
   per_thread+="${per_thread:+, }${entry#*=} $(scale "$calls")/$(scale "$wakes")"
 done
 row "idle, desktop front (portal, StatusNotifierItem), real minute: calls / wake-ups" \
-  "$(scale "$total_calls") / $(scale "$total_wakes") per min (and for the kernel's device events: $(scale "$device_calls") / $(scale "$device_wakes"))" "0 / 0" \
+  "$(scale "$total_calls") / $(scale "$total_wakes") per min (and for the kernel's device events: $(
+    scale "$device_calls") / $(scale "$device_wakes"))" "0 / 0" \
   "$([ "$total_calls" = 0 ] && [ "$total_wakes" = 0 ] && echo met || echo MISSED)"
 row "  per thread: calls/wake-ups" "$per_thread" "0/0 each" "-"
 
@@ -295,7 +304,8 @@ ours_messages=$(awk -v names="${names[*]}" '
 all_messages=$(awk '$1 ~ /^(sig|mc|mr|err)$/ && !($4 == "org.freedesktop.DBus" && \
   $8 ~ /^Name(Acquired|Lost)$/) { count++ } END { print count + 0 }' monitor.out)
 row "idle, desktop front: D-Bus messages from or to it, real minute" \
-  "$(scale "$ours_messages") per min (${#names[@]} connections; all on the bus: $(scale "$all_messages"))" \
+  "$(scale "$ours_messages") per min (${#names[@]} connections; all on the bus: $(
+    scale "$all_messages"))" \
   "0" "$([ "$ours_messages" = 0 ] && [ "${#names[@]}" -gt 0 ] && echo met || echo MISSED)"
 row "  the front measured idle: its item in the panel; its hot keys through the portal" \
   "$in_panel; $through_portal" "yes; yes" \
