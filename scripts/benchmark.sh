@@ -4,7 +4,8 @@
 # measures the whole programs (start-up, peak memory, idle system calls and wake-ups) and, as
 # reference points measured in the same run, `ddcutil detect` and `solaar show` with no device.
 #   scripts/benchmark.sh            (as root it installs the tools it needs first)
-# Environment: RUNS (start-up runs, 20), IDLE_SECONDS (real-time idle trace, 60).
+# Environment: RUNS (start-up runs, 20), IDLE_SECONDS (real-time idle trace, 60); the desktop
+# session's own in benchmarks/desktop-session.sh (SOLAAR_RUNS, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -154,30 +155,15 @@ console_kb=$(peak_kb "$bin/tallowmere" "${no_display[@]}")
 row "console front: peak resident memory, idle" "$(megabytes "$console_kb")" "< 6 MB" \
   "$(verdict "$console_kb" $((6 * 1024)))"
 
-# ---- the desktop front, under Xvfb -------------------------------------------------------------
-# `tallowmere` hands over to tallowmere-desktop, which shows the desktop front, when it can open
-# a display: the figures include the hand-over.
+# ---- the desktop front beside the toolkit's floor and Solaar's tray program ------------------
+# One desktop session (Xvfb, a private bus, KDE's portal, Xfce's panel as the tray): its rows as
+# benchmarks/desktop-session.sh prints them, the desktop front's idle minute included.
 desktop_measured=0
-if [ -x "$bin/tallowmere-desktop" ] && have Xvfb; then
-  display_number=97
-  while [ -e "/tmp/.X$display_number-lock" ]; do display_number=$((display_number + 1)); done
-  display=:$display_number
-  Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  sleep 1
-  read -r desktop_mean desktop_best < <(startup_ms "$bin/tallowmere" "$runs" DISPLAY="$display")
-  desktop_kb=$(SETTLE=2 peak_kb "$bin/tallowmere" DISPLAY="$display")
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  row "desktop front: start-up to idle loop (mean, best of $runs)" \
-    "$desktop_mean ms ($desktop_best best)" "< 300 ms" "$(verdict "$desktop_mean" 300)"
-  row "desktop front: peak resident memory, idle" "$(megabytes "$desktop_kb")" "< 60 MB" \
-    "$(verdict "$desktop_kb" $((60 * 1024)))"
-  desktop_measured=1
-else
-  row "desktop front: start-up and memory" "not measured yet (no desktop front in this build)" \
-    "< 300 ms, < 60 MB" "-"
-fi
+while IFS='|' read -r figure value goal verdict; do
+  row "$figure" "$value" "$goal" "$verdict"
+done < <(RUNS=$runs IDLE_SECONDS=$idle_seconds FIGURES=$work/desktop.figures \
+  "$root/benchmarks/desktop-session.sh" "$bin")
+read -r desktop_mean desktop_kb _ 2>/dev/null <desktop.figures && desktop_measured=1
 
 # ---- idle cost ---------------------------------------------------------------------------------
 # A real minute of `tallowmere` with no switch, after 5 seconds to start: every system call of
@@ -210,17 +196,6 @@ read -r idle_calls idle_wakes _ < <(idle_counts idle.trace)
 row "idle, no switch, real minute: calls besides the wait / wake-ups" \
   "$(scale "$idle_calls") / $(scale "$idle_wakes") per min" "0 / 0" \
   "$([ "$idle_calls" = 0 ] && [ "$idle_wakes" = 0 ] && echo met || echo MISSED)"
-if [ "$desktop_measured" = 1 ]; then
-  Xvfb "$display" -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  sleep 1
-  idle_trace desktop.trace "$bin/tallowmere" DISPLAY="$display"
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  read -r desk_calls desk_wakes _ < <(idle_counts desktop.trace)
-  row "  desktop front, the same" "$(scale "$desk_calls") / $(scale "$desk_wakes") per min" \
-    "0 / 0" "$([ "$desk_calls" = 0 ] && [ "$desk_wakes" = 0 ] && echo met || echo MISSED)"
-fi
 
 # With a switch: a minute of the simulation's virtual time (tallowmere-sim from a pipe is virtual
 # too); the switch is simulated, so its polls cost no system call, and a trace of the minute

@@ -225,8 +225,14 @@ void DesktopWindows::UpdateAll() {
   for (const WindowView& view : Windows()) {
     present.insert(view.ref);
     auto known = windows_.find(view.ref);
-    if (known == windows_.end())
+    if (known == windows_.end()) {
+      // A window's widgets are made when it is first shown: the program makes its windows as it
+      // starts and shows them later, if ever, and GTK's widgets, styles and fonts for a window
+      // nobody has opened would cost the start-up time and memory of the whole toolkit.
+      if (!view.visible)
+        continue;
       known = windows_.emplace(view.ref, std::make_unique<DesktopWindow>(view.ref)).first;
+    }
     known->second->Update(view, acted, hotKeyNote_);
   }
   std::erase_if(windows_, [&](const auto& entry) { return !present.contains(entry.first); });
