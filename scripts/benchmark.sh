@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The program's cost in figures, in one table: builds an optimised tree (build/bench), runs the
 # in-process benchmarks over the simulated platform, counts a poll's instructions with callgrind,
-# measures the whole programs (start-up, peak memory, idle system calls and wake-ups) and, as
-# reference points measured in the same run, `ddcutil detect` and `solaar show` with no device.
+# measures the whole programs (start-up, peak memory, idle system calls and wake-ups), the desktop
+# front in a desktop session beside the GTK3 tray floor and Solaar's tray program
+# (benchmarks/desktop-session.sh), a switch that stops answering, tallowmerectl against a running
+# program, and the hot key on Debian's kernel in a virtual machine (tools/vm/hotkey-latency.sh);
+# as reference points measured in the same run, `ddcutil detect` and `solaar show` with no device.
 #   scripts/benchmark.sh            (as root it installs the tools it needs first)
 # Environment: RUNS (start-up runs, 20), IDLE_SECONDS (real-time idle trace, 60); the desktop
 # session's own in benchmarks/desktop-session.sh (SOLAAR_RUNS, ...).
@@ -87,7 +90,8 @@ fi
 # From exec to the start of the main thread's first wait that blocks (a poll that waits 100 ms or
 # more, or never returns), from strace timestamps; only the traced calls stop the program
 # (seccomp), which keeps strace's cost small. The console front reads its commands from standard
-# input, kept open and silent meanwhile; the desktop front is ended by `timeout`.
+# input, kept open and silent meanwhile. (The desktop front's, measured the same way, come from
+# benchmarks/desktop-session.sh.)
 startup_ms() {  # program, runs, then the environment for it
   local program=$1 n=$2
   shift 2
