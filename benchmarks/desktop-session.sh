@@ -135,24 +135,7 @@ startup_ms() {  # name, seconds a run lasts, runs, then VARIABLE=value... and th
       -e trace=execve,poll,ppoll,epoll_wait,epoll_pwait,select,pselect6 -o "start.$name.$i" "$@" \
       </dev/null >/dev/null 2>&1 || true
   done
-  awk 'function took(line) {
-      return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
-    function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
-      if (best == "" || ms < best) best = ms }
-    FNR == 1 { start = ""; pid = ""; done = 0; pending = "" }
-    /execve\(/ && start == "" { start = $2; pid = $1 }
-    /killed by SIG(SEGV|ABRT|BUS|ILL|FPE)/ { crashed = 1 }
-    done || $1 != pid { next }
-    /(poll|ppoll|epoll_wait|epoll_pwait|select|pselect6)\(/ && /unfinished/ { pending = $2; next }
-    /(poll|ppoll|epoll_wait|epoll_pwait|select|pselect6)\(/ { if (took($0) >= 0.1) idle($2); next }
-    # A wait that the end of the run interrupted has no duration ("= ?"): it was still waiting.
-    /resumed>/ { if (pending != "" && (took($0) >= 0.1 || / = \?$/)) idle(pending); pending = ""
-      next }
-    /\+\+\+ (exited|killed)/ && pending != "" { idle(pending) }
-    END { if (crashed) print "crashed crashed"
-          else if (count) printf "%.1f %.1f %d\n", total / count, best, count
-          else print "? ? 0" }' \
-    "start.$name".*
+  awk -f "$root/benchmarks/first-wait.awk" "start.$name".*
 }
 
 # Peak resident memory once the program has been idle a while.

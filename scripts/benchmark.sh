@@ -103,26 +103,14 @@ startup_ms() {  # program, runs, then the environment for it
   done
   # Discovery lists the hidraw devices once for all the vendor/product pairs it watches.
   listings=$(cat trace.* | grep -cE 'openat\(.*"/sys/class/hidraw/?"' || true)
-  awk 'function took(line) { return match(line, /<[0-9.]+>$/) ? substr(line, RSTART + 1, RLENGTH - 2) : 0 }
-    function idle(at) { ms = (at - start) * 1000; total += ms; count++; done = 1
-      if (best == "" || ms < best) best = ms }
-    FNR == 1 { start = ""; pid = ""; done = 0; pending = "" }
-    /execve\(/ && start == "" { start = $2; pid = $1 }
-    /killed by SIG(SEGV|ABRT|BUS|ILL|FPE)/ { crashed = 1 }
-    done || $1 != pid { next }
-    /(poll|ppoll|epoll_wait|epoll_pwait)\(/ && /unfinished/ { pending = $2; next }
-    /(poll|ppoll|epoll_wait|epoll_pwait)\(/ { if (took($0) >= 0.1) idle($2); next }
-    /resumed>/ { if (pending != "" && took($0) >= 0.1) idle(pending); pending = ""; next }
-    /\+\+\+ (exited|killed)/ && pending != "" { idle(pending) }
-    END { if (crashed) print "crashed crashed"
-          else if (count) printf "%.1f %.1f\n", total / count, best; else print "? ?" }' trace.*
+  awk -f "$root/benchmarks/first-wait.awk" trace.*
   echo "$listings" >listings
 }
 # `tallowmere` with no display runs the console front and loads none of the desktop's libraries
 # (with a display it hands over to tallowmere-desktop as it starts); with no session bus either it
 # loads no GLib (its figures with a bus are in the scripting part below).
 no_display=(-u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS -u XDG_RUNTIME_DIR)
-read -r console_mean console_best < <(startup_ms "$bin/tallowmere" "$runs" "${no_display[@]}")
+read -r console_mean console_best _ < <(startup_ms "$bin/tallowmere" "$runs" "${no_display[@]}")
 row "console front: start-up to idle loop (mean, best of $runs)" \
   "$console_mean ms ($console_best best)" "< 10 ms" "$(verdict "$console_mean" 10)"
 row "  listings of the hidraw devices per start-up" "$(awk -v r="$runs" '{ print $1 / r }' listings)" \
