@@ -346,6 +346,15 @@ if have dbus-daemon; then
   bus_kb=$(peak_kb "$bin/tallowmere" "${no_display[@]}" DBUS_SESSION_BUS_ADDRESS="$address")
   row "console front with a session bus: peak resident memory, idle" "$(megabytes "$bus_kb")" \
     "-" "-"
+  # Its idle minute with the scripting interface served: GLib's threads as well as its own, 20 s
+  # after the start (a thread of GLib's pool ends once, 15 s after it is made).
+  settle=20
+  idle_trace bus-idle.trace "$bin/tallowmere" "${no_display[@]}" DBUS_SESSION_BUS_ADDRESS="$address"
+  read -r bus_calls bus_wakes _ < <(idle_counts bus-idle.trace)
+  settle=5
+  row "  the same, idle, real minute: calls besides the wait / wake-ups (every thread)" \
+    "$(scale "$bus_calls") / $(scale "$bus_wakes") per min" "0 / 0" \
+    "$([ "$bus_calls" = 0 ] && [ "$bus_wakes" = 0 ] && echo met || echo MISSED)"
   kill "$sim_pid" "$bus_pid" 2>/dev/null || true
   wait "$sim_pid" "$bus_pid" 2>/dev/null || true
 else
