@@ -3,14 +3,10 @@
 // keyboard, and a second start. The program's console commands on its standard input (`sim`,
 // `window`) tell what it made of what was done on the desktop.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "tests/gtk/DesktopSession.h"
@@ -139,16 +135,10 @@ class DesktopTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(session_->Missing().empty())
-        << "no desktop for the end-to-end tests: " << session_->Missing();
-    ASSERT_TRUE(session_->Ready()) << session_->Why();
-    work_ = std::filesystem::temp_directory_path() /
-            ("tallowmere-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++runs_));
-    std::filesystem::create_directories(work_);
+    ASSERT_TRUE(session_->Ready()) << "no desktop for the end-to-end tests: " << session_->Why();
     program_ = Start();
     // Up with its switch and icon, its tray icon embedded.
-    ASSERT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
+    ASSERT_TRUE(program_.WaitForLine("dock icon: velbrook1.icns", kPatience))
         << program_.Transcript();
     ASSERT_TRUE(Eventually([&] { return TrayIcon() != 0; }, kPatience)) << "no tray icon";
   }
@@ -159,11 +149,10 @@ class DesktopTest : public ::testing::Test {
     program_.Send("quit");
     const std::optional<int> status = program_.Wait(kPatience);
     EXPECT_EQ(status, 0) << program_.Transcript();
-    std::filesystem::remove_all(work_);
   }
 
   Child Start() const {
-    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.string(), true);
+    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.Path(), true);
   }
 
   std::string Xdotool(const std::vector<std::string>& arguments) const {
@@ -187,27 +176,14 @@ class DesktopTest : public ::testing::Test {
     Xdotool(arguments);
   }
 
-  // Asks the program `command` until the line of its answer that starts with `prefix` contains
-  // `wanted`: what was done on the desktop reaches the program in its own time.
-  bool AnswerBecomes(const std::string& command, const std::string& prefix,
-                     const std::string& wanted) {
-    return Eventually(
-        [&] {
-          program_.Send(command);
-          const std::optional<std::string> line = program_.WaitForLine(
-              [&](const std::string& text) { return text.starts_with(prefix); }, kPatience);
-          return line && line->find(wanted) != std::string::npos;
-        },
-        kPatience);
+  bool SwitchShows(const std::string& wanted) {
+    return desktop_test::SwitchShows(program_, wanted, kPatience);
   }
-  bool SwitchShows(const std::string& wanted) { return AnswerBecomes("sim", "switch v", wanted); }
   bool ControlShows(const std::string& id, const std::string& wanted) {
-    return AnswerBecomes("window", "  " + id + " ", wanted);
+    return AnswerBecomes(program_, "window", "  " + id + " ", wanted, kPatience);
   }
   void WaitForIcon(const std::string& file) {
-    ASSERT_TRUE(program_.WaitForLine(
-        [&](const std::string& line) { return line == "dock icon: " + file; }, kPollPatience))
-        << program_.Transcript();
+    ASSERT_TRUE(program_.WaitForLine("dock icon: " + file, kPollPatience)) << program_.Transcript();
   }
 
   // The port the tray icon shows: the icons light one of four squares along their bottom edge
@@ -244,17 +220,13 @@ class DesktopTest : public ::testing::Test {
     program_.Send("menu Preferences");
     program_.Send("press HOTG:4 " + key);
     program_.Send("ok");
-    ASSERT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "window closed: \"Preferences\""; },
-        kPatience));
+    ASSERT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   }
 
   unsigned long OpenPreferences() {
     // A click on the tray icon is the application shown again: the Preferences window opens.
     ClickIn(TrayIcon(), {10, 10});
-    EXPECT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "window opened: \"Preferences\""; },
-        kPatience))
+    EXPECT_TRUE(program_.WaitForLine("window opened: \"Preferences\"", kPatience))
         << program_.Transcript();
     unsigned long window = 0;
     EXPECT_TRUE(Eventually([&] { return (window = FindWindow("Preferences")) != 0; }, kPatience));
@@ -262,14 +234,12 @@ class DesktopTest : public ::testing::Test {
   }
 
   static DesktopSession* session_;
-  static int runs_;
-  std::filesystem::path work_;
+  ScratchFolder work_{"tallowmere-desktop-"};
   Child program_;
   PreferencesLayout layout_;
 };
 
 DesktopSession* DesktopTest::session_ = nullptr;
-int DesktopTest::runs_ = 0;
 
 TEST_F(DesktopTest, AHotKeySwitchesThePortAndTheTrayIconFollows) {
   EXPECT_EQ(TrayIconPort(), 1);
@@ -315,8 +285,7 @@ TEST_F(DesktopTest, APreferencesEditSavedWithOkReachesTheSwitch) {
   // Nothing is sent before OK.
   EXPECT_TRUE(SwitchShows("buzzer=on"));
   ClickIn(window, layout_.Middle("OK"));
-  EXPECT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  EXPECT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   EXPECT_TRUE(SwitchShows("buzzer=off")) << program_.Transcript();
   EXPECT_TRUE(SwitchShows("every 15s")) << program_.Transcript();
 }
@@ -331,8 +300,7 @@ TEST_F(DesktopTest, AKeyPressedInAHotKeyFieldBecomesThePortsHotKey) {
   Keys({"F6"});
   EXPECT_TRUE(ControlShows("HOTG:2", "field \"F6\"")) << program_.Transcript();
   ClickIn(window, layout_.Middle("OK"));
-  ASSERT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  ASSERT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   // The old key is let go: another program may have it now, and it switches nothing.
   Keys({"ctrl+alt+1"});
   Keys({"ctrl+alt+F6"});
@@ -366,8 +334,7 @@ TEST_F(DesktopTest, AHotKeyHeldByAnotherProgramLeavesTheOthersWorking) {
 TEST_F(DesktopTest, ASecondStartShowsTheRunningProgramAndEnds) {
   Child second = Start();
   EXPECT_EQ(second.Wait(kPatience), 0);
-  EXPECT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
+  EXPECT_TRUE(program_.WaitForLine("window opened: \"Preferences\"", kPatience))
       << program_.Transcript();
   EXPECT_TRUE(Eventually([&] { return FindWindow("Preferences") != 0; }, kPatience));
 }

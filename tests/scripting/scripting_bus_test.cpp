@@ -85,8 +85,7 @@ TEST_F(ScriptingBus, PropertiesShowTheSwitchAndMethodsDriveIt) {
   EXPECT_EQ(Field(session_.SwitchLine(), "autoscan"), "off");
 
   EXPECT_EQ(session_.Call("ShowPreferences", nullptr), "");
-  EXPECT_TRUE(session_.Program().WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
+  EXPECT_TRUE(session_.Program().WaitForLine("window opened: \"Preferences\"", kPatience))
       << session_.Program().Transcript();
 
   EXPECT_EQ(session_.Call("Quit", nullptr), "");
@@ -214,8 +213,7 @@ TEST_F(ScriptingBus, TallowmerectlCommandsAnswerWithTheirExitStatus) {
 
   ran = session_.Ctl({"preferences"});
   EXPECT_EQ(ran.status, 0);
-  EXPECT_TRUE(session_.Program().WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience));
+  EXPECT_TRUE(session_.Program().WaitForLine("window opened: \"Preferences\"", kPatience));
 
   session_.Sim("disconnect");
   ran = session_.Ctl({"switch", "4"});
@@ -301,7 +299,7 @@ TEST_F(ScriptingBus, WatchPrintsEachChangeUntilTheProgramQuits) {
 
 TEST(ScriptingDesktop, TheDesktopFrontServesTheInterfaceToo) {
   desktop_test::DesktopSession desktop;
-  ASSERT_TRUE(desktop.Ready()) << desktop.Missing() << desktop.Why();
+  ASSERT_TRUE(desktop.Ready()) << desktop.Why();
   ScriptingSession session(desktop.Environment());
   ASSERT_TRUE(session.Ready()) << session.Why();
   std::vector<std::string> environment = session.Environment();
