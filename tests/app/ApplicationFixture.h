@@ -55,9 +55,9 @@ class ApplicationTest : public testing::Test {
   static OSStatus HotKey(UInt32 id);
   static OSStatus PressHotKeyOfPort(int port);
 
+  // Starts from a fresh process state, as each test does (a test of several runs between them).
+  static void Fresh();
+
   WorkingDirectory folder;
   _KVM_INFO& info = KVMSwitch.info;
-
- private:
-  static void Fresh();
 };
