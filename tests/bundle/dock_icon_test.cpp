@@ -7,7 +7,7 @@
 #include "app/DockIcon.h"
 #include "platform/CFBundle.h"
 #include "platform/DockTile.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ class DockIconTest : public ::testing::Test {
   }
 
   // A bundle with only the named icons of the build tree's bundle.
-  void UseBundleWith(const TempFolder& folder, const std::vector<std::string>& icons) {
+  void UseBundleWith(const ScratchFolder& folder, const std::vector<std::string>& icons) {
     for (const auto& icon : icons) {
       std::filesystem::copy_file(plat::MainBundleResourcesDirectory() + "/" + icon,
-                                 folder.path / icon);
+                                 folder.path() / icon);
     }
-    plat::SetMainBundleResourcesDirectory(folder.path);
+    plat::SetMainBundleResourcesDirectory(folder.path());
   }
 
   std::vector<std::string> shown;  // file of each image the Dock tile was given
@@ -74,7 +74,7 @@ TEST_F(DockIconTest, ShowsThePortsIconOnlyWhenTheIndexChanges) {
 }
 
 TEST_F(DockIconTest, IconThatCannotBeLoadedLeavesTheIconAsItWas) {
-  TempFolder folder;
+  ScratchFolder folder;
   UseBundleWith(folder, {"velbrook1.icns", "velbrookmain.icns"});
   folder.Write("velbrook3.icns", "not an icon file");
   ChangeDockIcon(0);
@@ -88,7 +88,7 @@ TEST_F(DockIconTest, IconThatCannotBeLoadedLeavesTheIconAsItWas) {
   CaptureStderr();
   ChangeDockIcon(2);  // a file that is no image: nothing printed
   EXPECT_EQ(GetCapturedStderr(), "");
-  plat::SetMainBundleResourcesDirectory(folder.path / "gone");
+  plat::SetMainBundleResourcesDirectory(folder.path() / "gone");
   CaptureStderr();
   ChangeDockIcon(-1);
   EXPECT_EQ(GetCapturedStderr(), "RegisterIcon Error:  CFBundleGetMainBundle return null");

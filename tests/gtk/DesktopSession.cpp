@@ -205,18 +205,6 @@ int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>
   return tool.Wait(timeout).value_or(-1);
 }
 
-ScratchFolder::ScratchFolder(const std::string& prefix) {
-  std::string name = "/tmp/" + prefix + "XXXXXX";
-  if (mkdtemp(name.data()) != nullptr)
-    path_ = name;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  if (!path_.empty())
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::string StartBus(Child& bus, const std::vector<std::string>& options,
                      const std::vector<std::string>& environment,
                      const std::vector<std::string>& runAs) {
@@ -296,7 +284,7 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
       return;
     }
   }
-  const std::string home = home_.Path();
+  const std::string home = home_.path();
   if (home.empty()) {
     why_ = "no temporary folder";
     return;
@@ -351,7 +339,7 @@ DesktopSession::~DesktopSession() {
 
 void DesktopSession::StartTray(TrayHost tray) {
   if (tray == TrayHost::kXfcePanel) {
-    const std::string channels = home_.Path() + "/.config/xfce4/xfconf/xfce-perchannel-xml";
+    const std::string channels = home_.path() / ".config/xfce4/xfconf/xfce-perchannel-xml";
     std::filesystem::create_directories(channels);
     std::filesystem::copy_file(TALLOWMERE_XFCE_PANEL_CONFIGURATION, channels + "/xfce4-panel.xml");
     tray_ = Child({"xfce4-panel", "--disable-wm-check"}, environment_, "", false);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/ScratchFolder.h"
+
 namespace desktop_test {
 
 using std::chrono::milliseconds;
@@ -72,20 +74,6 @@ class Child {
 // Runs `argv` to its end (at most `timeout`); its exit status, or -1.
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output = nullptr, milliseconds timeout = milliseconds(10000));
-
-// A fresh folder /tmp/<prefix>XXXXXX, removed with everything in it when the object goes (empty
-// when it could not be made).
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& prefix);
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // Starts dbus-daemon with `options` (`runAs` put before it) into `bus`; the bus's address, or ""
 // when it did not start.

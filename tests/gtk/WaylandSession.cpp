@@ -48,11 +48,11 @@ WaylandSession::WaylandSession(const std::string& program) {
       return;
     }
   }
-  if (folder_.Path().empty()) {
+  if (folder_.path().empty()) {
     why_ = "no temporary folder";
     return;
   }
-  const fs::path folder(folder_.Path());
+  const fs::path& folder = folder_.path();
   for (const char* sub : {"bin", "run", "home", "work", "share"})
     fs::create_directories(folder / sub);
   const fs::path executable(program);
@@ -87,7 +87,7 @@ WaylandSession::WaylandSession(const std::string& program) {
   }
   environment_.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
   sway_ = Child(AsUser({"sway", "--config", (folder / "sway.config").string()}), environment_,
-                folder_.Path(), false);
+                folder_.path(), false);
   // sway is up when its Wayland socket is there, and swaybar's tray when the watcher is.
   if (!Eventually([&] { return fs::exists(folder / "run" / "wayland-1"); }, milliseconds(15000))) {
     why_ = "sway did not start";
@@ -114,13 +114,13 @@ std::vector<std::string> WaylandSession::AsUser(std::vector<std::string> argv) c
 }
 
 Child WaylandSession::StartProgram() const {
-  return Child(AsUser({program_}), environment_, folder_.Path() + "/work", true, true);
+  return Child(AsUser({program_}), environment_, folder_.path() / "work", true, true);
 }
 
 std::string WaylandSession::Swaymsg(const std::vector<std::string>& arguments) const {
   // swaymsg finds sway through its socket in the runtime folder.
   std::string socket;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder_.Path() + "/run")) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_.path() / "run")) {
     if (entry.path().filename().string().starts_with("sway-ipc."))
       socket = entry.path().string();
   }
@@ -140,7 +140,7 @@ bool WaylandSession::HasWindow(const std::string& title) const {
 }
 
 int WaylandSession::BarPort() const {
-  const std::string shot = folder_.Path() + "/work/shot.ppm";
+  const std::string shot = folder_.path() / "work/shot.ppm";
   if (RunTool(AsUser({"grim", "-t", "ppm", shot}), environment_) != 0)
     return -1;
   const Picture picture = ReadPpm(shot);

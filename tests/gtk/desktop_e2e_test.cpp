@@ -152,28 +152,25 @@ class DesktopTest : public ::testing::Test {
   }
 
   Child Start() const {
-    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.Path(), true);
-  }
-
-  std::string Xdotool(const std::vector<std::string>& arguments) const {
-    return session_->Xdotool(arguments);
+    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.path(), true);
   }
 
   // The first window whose name is exactly `name` that is shown, or 0.
   unsigned long FindWindow(const std::string& name) const {
-    const std::string found = Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"});
+    const std::string found =
+        session_->Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"});
     return found.empty() ? 0 : std::stoul(found);
   }
   unsigned long TrayIcon() const { return FindWindow("Tallowmere"); }
 
   void ClickIn(unsigned long window, Point point, int button = 1) const {
-    Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(point.x),
-             std::to_string(point.y), "click", std::to_string(button)});
+    session_->Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(point.x),
+                       std::to_string(point.y), "click", std::to_string(button)});
   }
   void Keys(const std::vector<std::string>& keys) const {
     std::vector<std::string> arguments{"key", "--delay", "30"};
     arguments.insert(arguments.end(), keys.begin(), keys.end());
-    Xdotool(arguments);
+    session_->Xdotool(arguments);
   }
 
   bool SwitchShows(const std::string& wanted) {
@@ -195,7 +192,8 @@ class DesktopTest : public ::testing::Test {
 
   // How many of the program's windows are shown (its menus are windows of their own).
   std::size_t ShownWindows() const {
-    const std::string found = Xdotool({"search", "--onlyvisible", "--classname", "tallowmere-sim"});
+    const std::string found =
+        session_->Xdotool({"search", "--onlyvisible", "--classname", "tallowmere-sim"});
     return static_cast<std::size_t>(std::count(found.begin(), found.end(), '\n'));
   }
 

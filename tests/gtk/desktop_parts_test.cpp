@@ -57,8 +57,6 @@ TEST(KeyTable, ModifiersTranslateBothWays) {
   }
 }
 
-// logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
-// other properties are no session event.
 // The portal's trigger names the key by its X keysym name, as the shortcuts' syntax does.
 TEST(PortalHotKeys, TriggersNameTheKeyAsTheDesktopsDo) {
   const struct {
@@ -95,23 +93,20 @@ TEST(StatusNotifierItem, PixelsGoAlphaFirst) {
   g_object_unref(rgb);
 }
 
+// logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
+// other properties, and a malformed value, are no session event.
 TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
   plat::SwitchUserSession(true);
-  GVariant* out = g_variant_ref_sink(g_variant_new_parsed("{'Active': <false>}"));
-  SessionWatch::PropertiesChanged(out);
-  EXPECT_FALSE(plat::UserSessionActive());
-  GVariant* other = g_variant_ref_sink(g_variant_new_parsed("{'IdleHint': <true>}"));
-  SessionWatch::PropertiesChanged(other);
-  EXPECT_FALSE(plat::UserSessionActive());
-  GVariant* back = g_variant_ref_sink(g_variant_new_parsed("{'Active': <true>}"));
-  SessionWatch::PropertiesChanged(back);
-  EXPECT_TRUE(plat::UserSessionActive());
-  // A malformed value is ignored, not read.
-  GVariant* wrong = g_variant_ref_sink(g_variant_new_parsed("{'Active': <'no'>}"));
-  SessionWatch::PropertiesChanged(wrong);
-  EXPECT_TRUE(plat::UserSessionActive());
-  for (GVariant* value : {out, other, back, wrong})
-    g_variant_unref(value);
+  const std::pair<const char*, bool> changes[] = {{"{'Active': <false>}", false},
+                                                  {"{'IdleHint': <true>}", false},
+                                                  {"{'Active': <true>}", true},
+                                                  {"{'Active': <'no'>}", true}};
+  for (const auto& [changed, active] : changes) {
+    GVariant* properties = g_variant_ref_sink(g_variant_new_parsed(changed));
+    SessionWatch::PropertiesChanged(properties);
+    g_variant_unref(properties);
+    EXPECT_EQ(plat::UserSessionActive(), active) << changed;
+  }
 }
 
 TEST(SingleInstance, EachProgramHasItsOwnBusName) {

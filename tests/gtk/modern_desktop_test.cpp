@@ -107,7 +107,7 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
   std::vector<std::string> environment = session.Environment();
   // The program's session is a Wayland one (the display standing for XWayland).
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
+  Child program({TALLOWMERE_SIM}, environment, work.path(), true, true);
 
   const std::string bound =
       "tallowmere: the desktop holds the hot keys: PC 1 Ctrl+Alt+1, PC 2 Ctrl+Alt+2, "
@@ -150,7 +150,7 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
   const ScratchFolder work("tallowmere-xwayland-");
   std::vector<std::string> environment = session.Environment();
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
+  Child program({TALLOWMERE_SIM}, environment, work.path(), true, true);
   EXPECT_TRUE(program.WaitForLine(kNoShortcuts, kPatience)) << program.Transcript();
   session.Xdotool({"key", "ctrl+alt+3"});
   EXPECT_TRUE(SwitchShows(program, "port=3")) << program.Transcript();
@@ -215,7 +215,7 @@ TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
   DesktopSession session({TrayHost::kXfcePanel, {}, {}});
   ASSERT_TRUE(session.Ready()) << session.Why();
   const ScratchFolder work("tallowmere-xfce-");
-  Child program({TALLOWMERE_SIM}, session.Environment(), work.Path(), true, true);
+  Child program({TALLOWMERE_SIM}, session.Environment(), work.path(), true, true);
   ASSERT_TRUE(program.WaitForLine("dock icon: velbrook1.icns", kPatience)) << program.Transcript();
   XfcePanel panel(session);
   EXPECT_TRUE(Eventually([&] { return panel.Port() == 1; }, kPatience)) << "no item in the panel";

@@ -24,22 +24,22 @@ std::string ReadAll(const std::string& path) {
 
 Ran RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
   Ran ran;
-  const desktop_test::ScratchFolder folder("scripting-run-");
-  if (folder.Path().empty())
+  const ScratchFolder folder("scripting-run-");
+  if (folder.path().empty())
     return ran;
   // Its standard input stays /dev/null; the shell puts each output into a file of its own.
-  std::vector<std::string> shell{"sh", "-c", "exec \"$@\" >\"$0/out\" 2>\"$0/err\"", folder.Path()};
+  std::vector<std::string> shell{"sh", "-c", "exec \"$@\" >\"$0/out\" 2>\"$0/err\"", folder.path()};
   shell.insert(shell.end(), argv.begin(), argv.end());
   Child program(shell, environment, "", false);
   ran.status = program.Wait(std::chrono::seconds(30)).value_or(-1);
-  ran.out = ReadAll(folder.Path() + "/out");
-  ran.err = ReadAll(folder.Path() + "/err");
+  ran.out = ReadAll(folder.path() / "out");
+  ran.err = ReadAll(folder.path() / "err");
   return ran;
 }
 
 ScriptingSession::ScriptingSession(std::vector<std::string> environment)
     : environment_(std::move(environment)) {
-  if (folder_.Path().empty()) {
+  if (folder_.path().empty()) {
     why_ = "no scratch folder";
     return;
   }
@@ -83,7 +83,7 @@ ScriptingSession::~ScriptingSession() {
 
 std::vector<std::string> ScriptingSession::Environment() const {
   std::vector<std::string> environment{
-      "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + folder_.Path()};
+      "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + folder_.path().string()};
   environment.insert(environment.end(), environment_.begin(), environment_.end());
   environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address_);
   return environment;
@@ -103,7 +103,7 @@ bool ScriptingSession::Served() {
 }
 
 bool ScriptingSession::StartSim() {
-  sim_ = Child({TALLOWMERE_SIM}, Environment(), folder_.Path(), true);
+  sim_ = Child({TALLOWMERE_SIM}, Environment(), folder_.path(), true);
   return sim_.Started() && desktop_test::Eventually([&] { return Served(); }, kPatience);
 }
 

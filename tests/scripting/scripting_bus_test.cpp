@@ -313,9 +313,7 @@ TEST(ScriptingDesktop, TheDesktopFrontServesTheInterfaceToo) {
   EXPECT_EQ(nlohmann::json::parse(ran.out)["PortCount"], 4);
   ran = RunProgram({TALLOWMERECTL, "switch", "2"}, environment);
   EXPECT_EQ(ran.status, 0) << ran.err;
-  sim.Send("sim");
-  EXPECT_TRUE(
-      sim.WaitForLine([](const std::string& l) { return Field(l, "port") == "2"; }, kPatience));
+  EXPECT_TRUE(desktop_test::SwitchShows(sim, "port=2", kPatience));
   // A second program on the same bus hands over to the first and ends.
   ran = RunProgram({TALLOWMERE_SIM}, environment);
   EXPECT_EQ(ran.status, 0);

@@ -1,11 +1,8 @@
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/FrontModel.h"
 #include "platform/Menus.h"
+#include "tests/ScratchFolder.h"
 #include "tests/toolbox/ToolboxFixture.h"
 
 namespace toolbox_test {
@@ -82,17 +79,10 @@ class BadNibTest : public NibTest {
  protected:
   void SetUp() override {
     NibTest::SetUp();
-    folder =
-        std::filesystem::temp_directory_path() / ("tallowmere-nibs-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    plat::SetMainBundleResourcesDirectory(folder.string());
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(folder);
-    NibTest::TearDown();
+    plat::SetMainBundleResourcesDirectory(folder.path());
   }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(folder / (name + ".nib")) << text;
+    folder.Write(name + ".nib", text);
   }
   // Opens the nib, creates the window "W" from it, and answers the status and stderr.
   std::pair<OSStatus, std::string> OpenWindow(const char* nibName) {
@@ -107,7 +97,7 @@ class BadNibTest : public NibTest {
     }
     return {status, testing::internal::GetCapturedStderr()};
   }
-  std::filesystem::path folder;
+  ScratchFolder folder{"tallowmere-nibs-"};
 };
 
 TEST_F(BadNibTest, AnUnusableNibOrAMissingObjectGivesItsStatusAndOneLineNamingTheFile) {
