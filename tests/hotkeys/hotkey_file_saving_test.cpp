@@ -55,8 +55,8 @@ class HotKeyFileSavingTest : public ::testing::Test {
     WorkingDirectory::Write(file, previous);
     ASSERT_EQ(chown(file.c_str(), file_is.uid, file_is.gid), 0);
     ASSERT_EQ(chmod(file.c_str(), file_is.mode), 0);
-    ASSERT_EQ(chown(cwd.path.c_str(), folder_is.uid, folder_is.gid), 0);
-    ASSERT_EQ(chmod(cwd.path.c_str(), folder_is.mode), 0);
+    ASSERT_EQ(chown(cwd.path().c_str(), folder_is.uid, folder_is.gid), 0);
+    ASSERT_EQ(chmod(cwd.path().c_str(), folder_is.mode), 0);
     ASSERT_EQ(stat(file.c_str(), &before), 0);
   }
   // `sameFile`: written in place, not replaced.
@@ -69,10 +69,10 @@ class HotKeyFileSavingTest : public ::testing::Test {
     EXPECT_EQ(after.st_gid, owned.gid);
     EXPECT_EQ(after.st_mode & 07777, owned.mode);
   }
-  ~HotKeyFileSavingTest() override { chmod(cwd.path.c_str(), 0700); }
+  ~HotKeyFileSavingTest() override { chmod(cwd.path().c_str(), 0700); }
 
   WorkingDirectory cwd;
-  const fs::path file = cwd.path / "HOTKEY.CFG";
+  const fs::path file = cwd.path() / "HOTKEY.CFG";
   _HOT_KEY keys[4]{};
   Bytes saved,
       previous = WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {1, 'z'}});
@@ -91,13 +91,13 @@ TEST_F(HotKeyFileSavingTest, TheUsersOwnFileIsWrittenInPlaceOrLeftAlone) {
     SCOPED_TRACE(c.file);
     Prepare({kUser, kGroup, c.folder}, {kUser, kGroup, c.file});
     if (c.hardLink)
-      fs::create_hard_link(file, cwd.path / "keys.bak");
-    EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path, keys), c.answer);
+      fs::create_hard_link(file, cwd.path() / "keys.bak");
+    EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path(), keys), c.answer);
     ExpectFileIs(c.answer == 1 ? saved : previous, {kUser, kGroup, c.file});
-    EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path), fs::directory_iterator()),
+    EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()),
               c.hardLink ? 2 : 1);
     if (c.hardLink) {
-      EXPECT_EQ(WorkingDirectory::Read(cwd.path / "keys.bak"), saved);
+      EXPECT_EQ(WorkingDirectory::Read(cwd.path() / "keys.bak"), saved);
     }
   }
 }
@@ -113,7 +113,7 @@ TEST_F(HotKeyFileSavingTest, AnotherUsersFileKeepsItsOwner) {
   for (const auto& [file_is, saver] : cases) {
     SCOPED_TRACE(file_is.uid);
     Prepare({0, 0, 0777}, file_is);
-    EXPECT_EQ(SaveAs(saver.uid, saver.gid, cwd.path, keys), 1);
+    EXPECT_EQ(SaveAs(saver.uid, saver.gid, cwd.path(), keys), 1);
     ExpectFileIs(saved, file_is, saver.uid != 0);
   }
 }

@@ -117,7 +117,7 @@ void EditMainNib(const std::filesystem::path& folder, const std::vector<Items>& 
 
 TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeftAlone) {
   Plug({.generation = 2});
-  EditMainNib(cwd.path / "without", {{"\"Preferences\": {", "\"Other\": {"}});
+  EditMainNib(cwd.path() / "without", {{"\"Preferences\": {", "\"Other\": {"}});
   testing::internal::CaptureStderr();
   Open();
   testing::internal::GetCapturedStderr();
@@ -126,7 +126,7 @@ TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeft
   delete pOurWindow;
 
   plat::SetMainBundleResourcesDirectory("");
-  EditMainNib(cwd.path / "lacking",
+  EditMainNib(cwd.path() / "lacking",
               {{"\"HOTG\", \"id\": 3,", "\"HOTG\", \"id\": 33,"}, {"\"id\": 11,", "\"id\": 31,"}});
   const long handlers = plat::LiveEventHandlers();
   Open();

@@ -27,7 +27,7 @@ class PreferencesSavingTest : public PreferencesTest {
     Open();
     Sent();
   }
-  const std::filesystem::path file = cwd.path / "HOTKEY.CFG";
+  const std::filesystem::path file = cwd.path() / "HOTKEY.CFG";
 };
 
 TEST_F(PreferencesSavingTest, OKSendsEveryChangedSettingInItsFixedOrder) {
