@@ -5,7 +5,7 @@
 #include "app/DockIcon.h"
 #include "platform/CFBundle.h"
 #include "platform/CGImage.h"
-#include "tests/ScratchFolder.h"
+#include "tests/bundle/DockTiles.h"
 #include "tests/discovery/ScenarioFixture.h"
 
 namespace {
@@ -82,11 +82,7 @@ TEST_F(PollingTest, AVersionTwoSwitchIsPolledAndItsIconFollowsItUntilItIsUnplugg
 
 TEST_F(PollingTest, AMissingIconIsReportedOnEveryTryAndTheIconStaysAsItWas) {
   ScratchFolder bundle;
-  for (const char* icon : {"velbrook1.icns", "velbrook3.icns", "velbrookmain.icns"}) {
-    std::filesystem::copy_file(plat::MainBundleResourcesDirectory() + "/" + icon,
-                               bundle.path() / icon);
-  }
-  plat::SetMainBundleResourcesDirectory(bundle.path());
+  UseBundleWith(bundle, {"velbrook1.icns", "velbrook3.icns", "velbrookmain.icns"});
   StartDiscovery();
   auto sw = bench.PlugSwitch();
   StderrOf(Deliver);

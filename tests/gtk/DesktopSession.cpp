@@ -1,6 +1,8 @@
 #include "tests/gtk/DesktopSession.h"
 #include "tests/gtk/IconPixels.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -23,21 +25,6 @@ namespace desktop_test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Whether `program` is found on PATH.
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path == nullptr ? "/usr/bin:/bin" : path;
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const std::string candidate = folders.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0)
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -205,6 +192,14 @@ int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>
   return tool.Wait(timeout).value_or(-1);
 }
 
+std::string MissingTool(const std::vector<std::string>& tools) {
+  for (const std::string& tool : tools) {
+    if (RunTool({"sh", "-c", "command -v " + tool}, {}) != 0)
+      return tool + " is not installed (scripts/install-deps.sh installs it)";
+  }
+  return "";
+}
+
 std::string StartBus(Child& bus, const std::vector<std::string>& options,
                      const std::vector<std::string>& environment,
                      const std::vector<std::string>& runAs) {
@@ -227,20 +222,35 @@ bool OnBus(const std::string& name, const std::vector<std::string>& environment,
   return output.find("boolean true") != std::string::npos;
 }
 
+std::string Ask(Child& program, const std::string& command, const std::string& prefix,
+                milliseconds timeout) {
+  program.Send(command);
+  return program
+      .WaitForLine([&](const std::string& line) { return line.starts_with(prefix); }, timeout)
+      .value_or("");
+}
+
 bool AnswerBecomes(Child& program, const std::string& command, const std::string& prefix,
                    const std::string& wanted, milliseconds timeout) {
   return Eventually(
-      [&] {
-        program.Send(command);
-        const std::optional<std::string> line = program.WaitForLine(
-            [&](const std::string& text) { return text.starts_with(prefix); }, timeout);
-        return line && line->find(wanted) != std::string::npos;
-      },
+      [&] { return Ask(program, command, prefix, timeout).find(wanted) != std::string::npos; },
       timeout);
 }
 
 bool SwitchShows(Child& program, const std::string& wanted, milliseconds timeout) {
   return AnswerBecomes(program, "sim", "switch v", wanted, timeout);
+}
+
+bool SetHotKey(Child& program, int port, const std::string& key, milliseconds timeout) {
+  program.Send("menu Preferences");
+  program.Send("press HOTG:" + std::to_string(port + 1) + " " + key);
+  program.Send("ok");
+  return program.WaitForLine("window closed: \"Preferences\"", timeout);
+}
+
+void QuitsCleanly(Child& program, milliseconds timeout) {
+  program.Send("quit");
+  EXPECT_EQ(program.Wait(timeout), 0) << program.Transcript();
 }
 
 bool Eventually(const std::function<bool()>& condition, milliseconds timeout) {
@@ -278,12 +288,9 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
   if (setup.tray == TrayHost::kXfcePanel)
     tools.emplace_back("xfce4-panel");
   tools.insert(tools.end(), setup.tools.begin(), setup.tools.end());
-  for (const std::string& tool : tools) {
-    if (!OnPath(tool)) {
-      why_ = tool + " is not installed (scripts/install-deps.sh installs it)";
-      return;
-    }
-  }
+  why_ = MissingTool(tools);
+  if (!why_.empty())
+    return;
   const std::string home = home_.path();
   if (home.empty()) {
     why_ = "no temporary folder";

@@ -75,6 +75,8 @@ class Child {
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output = nullptr, milliseconds timeout = milliseconds(10000));
 
+// "<tool> is not installed ..." for the first of `tools` not found on PATH; "" when all are.
+std::string MissingTool(const std::vector<std::string>& tools);
 // Starts dbus-daemon with `options` (`runAs` put before it) into `bus`; the bus's address, or ""
 // when it did not start.
 std::string StartBus(Child& bus, const std::vector<std::string>& options,
@@ -84,12 +86,20 @@ std::string StartBus(Child& bus, const std::vector<std::string>& options,
 bool OnBus(const std::string& name, const std::vector<std::string>& environment,
            const std::vector<std::string>& runAs = {});
 
-// Asks `program` (a tallowmere on its console) `command` until the line of its answer that
-// starts with `prefix` contains `wanted`: what was done elsewhere reaches it in its own time.
+// Sends `command` to `program` (a tallowmere on its console) and answers the line of its answer
+// that starts with `prefix` ("" when none came within `timeout`).
+std::string Ask(Child& program, const std::string& command, const std::string& prefix,
+                milliseconds timeout);
+// Asks `program` `command` until the line of its answer that starts with `prefix` contains
+// `wanted`: what was done elsewhere reaches it in its own time.
 bool AnswerBecomes(Child& program, const std::string& command, const std::string& prefix,
                    const std::string& wanted, milliseconds timeout);
 // The same for the simulated switch's line (`sim`).
 bool SwitchShows(Child& program, const std::string& wanted, milliseconds timeout);
+// Port `port`'s hot key set to `key` through the console's Preferences commands.
+bool SetHotKey(Child& program, int port, const std::string& key, milliseconds timeout);
+// Quits `program` through its console; it must end with status 0.
+void QuitsCleanly(Child& program, milliseconds timeout);
 
 // What holds the program's tray icon: trayer (XEmbed), Xfce's panel with its status tray
 // (StatusNotifierItems, XEmbed icons through it too), or nothing.

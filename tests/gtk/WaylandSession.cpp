@@ -42,12 +42,9 @@ void HandOver(const fs::path& path, uid_t user, gid_t group) {
 }  // namespace
 
 WaylandSession::WaylandSession(const std::string& program) {
-  for (const char* tool : {"sway", "swaybar", "swaymsg", "grim", "dbus-daemon", "setpriv"}) {
-    if (RunTool({"sh", "-c", std::string("command -v ") + tool}, {}) != 0) {
-      why_ = std::string(tool) + " is not installed (scripts/install-deps.sh installs it)";
-      return;
-    }
-  }
+  why_ = MissingTool({"sway", "swaybar", "swaymsg", "grim", "dbus-daemon", "setpriv"});
+  if (!why_.empty())
+    return;
   if (folder_.path().empty()) {
     why_ = "no temporary folder";
     return;

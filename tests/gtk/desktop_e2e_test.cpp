@@ -146,9 +146,7 @@ class DesktopTest : public ::testing::Test {
   void TearDown() override {
     if (!session_->Ready())
       return;
-    program_.Send("quit");
-    const std::optional<int> status = program_.Wait(kPatience);
-    EXPECT_EQ(status, 0) << program_.Transcript();
+    QuitsCleanly(program_, kPatience);
   }
 
   Child Start() const {
@@ -211,14 +209,6 @@ class DesktopTest : public ::testing::Test {
     std::vector<std::string> keys(static_cast<std::size_t>(n), "Down");
     keys.push_back("Return");
     Keys(keys);
-  }
-
-  // PC 3's hot key set through the console's Preferences commands.
-  void SetPortThreeKey(const std::string& key) {
-    program_.Send("menu Preferences");
-    program_.Send("press HOTG:4 " + key);
-    program_.Send("ok");
-    ASSERT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   }
 
   unsigned long OpenPreferences() {
@@ -318,11 +308,11 @@ TEST_F(DesktopTest, AHotKeyHeldByAnotherProgramLeavesTheOthersWorking) {
   HeldKey early(session_->Display(), "3");
   EXPECT_FALSE(early.Held());  // the program has it
   // PC 3's hot key becomes F7: the program lets 3 go, and another program takes it.
-  SetPortThreeKey("F7");
+  ASSERT_TRUE(SetHotKey(program_, 3, "F7", kPatience));
   HeldKey other(session_->Display(), "3");
   ASSERT_TRUE(other.Held());
   // Back to 3, which the program cannot have now.
-  SetPortThreeKey("3");
+  ASSERT_TRUE(SetHotKey(program_, 3, "3", kPatience));
   Keys({"ctrl+alt+3"});
   EXPECT_TRUE(other.Pressed());
   Keys({"ctrl+alt+4"});

@@ -1,7 +1,6 @@
 // The desktop front's parts that need no display: the key table shared by the hot-key grabs and
 // the key capture, the portal's triggers, the tray item's pixels, the session's property changes,
-// the single instance's bus name, the choice of front, and the console input that does not end the
-// program.
+// the choice of front, and the console input that does not end the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,7 +17,6 @@
 #include "platform/gtk/KeyTable.h"
 #include "platform/gtk/PortalHotKeys.h"
 #include "platform/gtk/SessionWatch.h"
-#include "platform/gtk/SingleInstance.h"
 #include "platform/gtk/StatusNotifierItem.h"
 
 namespace {
@@ -107,15 +105,6 @@ TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
     g_variant_unref(properties);
     EXPECT_EQ(plat::UserSessionActive(), active) << changed;
   }
-}
-
-TEST(SingleInstance, EachProgramHasItsOwnBusName) {
-  EXPECT_EQ(SingleInstance::BusName("tallowmere"), "org.tallowmere.Tallowmere");
-  EXPECT_EQ(SingleInstance::BusName("tallowmere-sim"), "org.tallowmere.Tallowmere");
-  EXPECT_EQ(SingleInstance::ObjectPath("org.tallowmere.TallowmereSim"),
-            "/org/tallowmere/TallowmereSim");
-  EXPECT_TRUE(g_dbus_is_name(SingleInstance::BusName("tallowmere-sim").c_str()));
-  EXPECT_TRUE(g_variant_is_object_path(SingleInstance::ObjectPath("org.tallowmere.A").c_str()));
 }
 
 // Without a display named, the desktop is not tried (and GTK is not even started).

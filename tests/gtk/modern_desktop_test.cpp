@@ -35,11 +35,6 @@ bool SwitchShows(Child& program, const std::string& wanted) {
   return desktop_test::SwitchShows(program, wanted, kPatience);
 }
 
-void QuitsCleanly(Child& program) {
-  program.Send("quit");
-  EXPECT_EQ(program.Wait(kPatience), 0) << program.Transcript();
-}
-
 // --- KDE's portal ---------------------------------------------------------------------------
 
 constexpr const char* kPortal = "/usr/libexec/xdg-desktop-portal";
@@ -124,10 +119,7 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
   // PC 2's key becomes F6 in Preferences: the shortcuts are bound again in a new session. KDE
   // keeps the key it holds for a shortcut it knows (a person's own choice in its settings would
   // win the same way), and the program names the keys the desktop holds, not the stored ones.
-  program.Send("menu Preferences");
-  program.Send("press HOTG:3 F6");
-  program.Send("ok");
-  ASSERT_TRUE(program.WaitForLine("window closed: \"Preferences\"", kPatience));
+  ASSERT_TRUE(SetHotKey(program, 2, "F6", kPatience));
   ASSERT_TRUE(program.WaitForLine(bound, kPatience)) << program.Transcript();
   const std::string rebound = portal.Component();
   ASSERT_FALSE(rebound.empty()) << "no active component after the new binding";
@@ -138,7 +130,7 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
     ASSERT_TRUE(portal.Invoke(rebound, "pc" + port));
     EXPECT_TRUE(SwitchShows(program, "port=" + port)) << program.Transcript();
   }
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // A Wayland session whose desktop offers no global shortcuts (no portal at all here), with
@@ -171,7 +163,7 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
       << geometry;
   const std::size_t height = geometry.find("Geometry: 440x");
   EXPECT_GT(std::stoi(geometry.substr(height + 14)), 424) << geometry;
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // --- Xfce's panel: the StatusNotifierItem -------------------------------------------------------
@@ -247,7 +239,7 @@ TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
   panel.Click(1);
   EXPECT_TRUE(program.WaitForLine("window opened: \"Preferences\"", kPatience))
       << program.Transcript();
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // --- sway, headless, no X server ----------------------------------------------------------------
@@ -273,7 +265,7 @@ TEST(ModernDesktopTest, UnderSwayTheDesktopRunsOnWaylandAndSaysHowToBindKeys) {
   const std::string tree = session.Tree();
   EXPECT_NE(tree.find("\"app_id\": \"tallowmere-sim\""), std::string::npos) << tree;
   EXPECT_EQ(tree.find("\"shell\": \"xwayland\""), std::string::npos) << tree;
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 }  // namespace

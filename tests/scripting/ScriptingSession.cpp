@@ -109,17 +109,11 @@ bool ScriptingSession::StartSim() {
 
 std::string ScriptingSession::Sim(const std::string& lines) {
   sim_.Send(lines);
-  sim_.Send("status");
-  return sim_
-      .WaitForLine([](const std::string& line) { return line.starts_with("state="); }, kPatience)
-      .value_or("");
+  return desktop_test::Ask(sim_, "status", "state=", kPatience);
 }
 
 std::string ScriptingSession::SwitchLine() {
-  sim_.Send("sim");
-  return sim_
-      .WaitForLine([](const std::string& line) { return line.starts_with("switch v"); }, kPatience)
-      .value_or("");
+  return desktop_test::Ask(sim_, "sim", "switch v", kPatience);
 }
 
 std::string ScriptingSession::Call(const char* method, GVariant* parameters, std::string* message) {
