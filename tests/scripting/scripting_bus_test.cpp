@@ -6,7 +6,6 @@
 
 #include <nlohmann/json.hpp>
 #include <regex>
-#include <set>
 
 #include "tests/scripting/ScriptingSession.h"
 
@@ -156,22 +155,12 @@ TEST_F(ScriptingBus, PropertiesChangedTellsExactlyWhatChanged) {
 }
 
 TEST_F(ScriptingBus, TallowmerectlCommandsAnswerWithTheirExitStatus) {
+  // The lines and the JSON text themselves are pinned in scripting_text_tests.
   Ran ran = session_.Ctl({"status"});
   EXPECT_EQ(ran.status, 0) << ran.err;
-  std::vector<std::string> names;
-  for (std::size_t start = 0, end; (end = ran.out.find('\n', start)) != std::string::npos;
-       start = end + 1) {
-    const std::string line = ran.out.substr(start, end - start);
-    names.push_back(line.substr(0, line.find(':')));
-  }
-  EXPECT_EQ(names, kPropertyNames) << ran.out;
   EXPECT_NE(ran.out.find("AvailablePorts: 1 2 3 4\n"), std::string::npos) << ran.out;
-
   nlohmann::json status = Json();
-  std::set<std::string> keys;
-  for (const auto& [key, value] : status.items())
-    keys.insert(key);
-  EXPECT_EQ(keys, std::set<std::string>(kPropertyNames.begin(), kPropertyNames.end()));
+  EXPECT_EQ(status.size(), kPropertyNames.size());
   EXPECT_EQ(status["Connected"], true);
   EXPECT_EQ(status["AvailablePorts"], nlohmann::json({1, 2, 3, 4}));
 
