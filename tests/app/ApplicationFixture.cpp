@@ -36,15 +36,6 @@ class PersonFront final : public plat::Front {
 
 }  // namespace
 
-DockTileRecorder::DockTileRecorder()
-    : observer_(plat::AddDockTileObserver([this](CGImageRef image) {
-        shown.push_back(std::filesystem::path(plat::ImageFilePath(image)).filename().string());
-      })) {}
-
-DockTileRecorder::~DockTileRecorder() {
-  plat::RemoveDockTileObserver(observer_);
-}
-
 void ApplicationTest::Fresh() {
   // The Preferences window lives as long as the process; so does everything else reset here.
   if (pOurWindow != nullptr) {

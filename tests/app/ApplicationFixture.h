@@ -14,21 +14,9 @@
 #include "platform/sim/Bench.h"
 #include "platform/sim/SimulatedSwitch.h"
 #include "switch/KVMSwitch.h"
+#include "tests/bundle/DockTiles.h"
 #include "tests/discovery/ScenarioFixture.h"
 #include "tests/hotkeys/WorkingDirectory.h"
-
-// The file name of every image the Dock tile is given, in order.
-class DockTileRecorder {
- public:
-  DockTileRecorder();
-  ~DockTileRecorder();
-  DockTileRecorder(const DockTileRecorder&) = delete;
-  DockTileRecorder& operator=(const DockTileRecorder&) = delete;
-  std::vector<std::string> shown;
-
- private:
-  int observer_;
-};
 
 class ApplicationTest : public testing::Test {
  public:
@@ -55,9 +43,9 @@ class ApplicationTest : public testing::Test {
   static OSStatus HotKey(UInt32 id);
   static OSStatus PressHotKeyOfPort(int port);
 
+  // Starts from a fresh process state, as each test does (a test of several runs between them).
+  static void Fresh();
+
   WorkingDirectory folder;
   _KVM_INFO& info = KVMSwitch.info;
-
- private:
-  static void Fresh();
 };

@@ -17,27 +17,22 @@ TEST_F(SessionTest, OnlyAChangeOfSessionCounts) {
 }
 
 // A switch plugged in while the session is switched out is held, and opened when it returns.
-void HeldThenOpened(SessionTest& test, int generation) {
-  test.RunProgram([&] {
-    plat::SwitchUserSession(false);
-    const auto simulated = test.Plug(generation);
-    plat::RunLoop::Main().RunPending();
-    EXPECT_EQ(test.info.deviceState, 1);
-    EXPECT_EQ(test.info.linkKind, generation);
-    EXPECT_EQ(ApplicationTest::Reads(*simulated), 0);
-    plat::SwitchUserSession(true);
-    EXPECT_EQ(test.info.deviceState, 2);
-    EXPECT_EQ(test.info.linkKind, generation);
-    EXPECT_GT(ApplicationTest::Reads(*simulated), 0);
-  });
-}
-
-TEST_F(SessionTest, AVersion1SwitchFoundWhileSwitchedOutIsOpenedWhenTheSessionReturns) {
-  HeldThenOpened(*this, 1);
-}
-
-TEST_F(SessionTest, AVersion2SwitchFoundWhileSwitchedOutIsOpenedWhenTheSessionReturns) {
-  HeldThenOpened(*this, 2);
+TEST_F(SessionTest, ASwitchFoundWhileSwitchedOutIsOpenedWhenTheSessionReturns) {
+  for (const int generation : {1, 2}) {
+    Fresh();
+    RunProgram([&] {
+      plat::SwitchUserSession(false);
+      const auto simulated = Plug(generation);
+      plat::RunLoop::Main().RunPending();
+      EXPECT_EQ(info.deviceState, 1);
+      EXPECT_EQ(info.linkKind, generation);
+      EXPECT_EQ(Reads(*simulated), 0);
+      plat::SwitchUserSession(true);
+      EXPECT_EQ(info.deviceState, 2);
+      EXPECT_EQ(info.linkKind, generation);
+      EXPECT_GT(Reads(*simulated), 0);
+    });
+  }
 }
 
 TEST_F(SessionTest, AnOpenSwitchStaysOpenAndIsNotPolledWhileSwitchedOut) {

@@ -5,7 +5,7 @@
 
 #include "platform/CFBundle.h"
 #include "platform/model/bundle/BundleLayout.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::string Lookup(const char* name, const char* type = nullptr, const char* sub
 
 struct BundleTest : ::testing::Test {
   void TearDown() override { plat::SetMainBundleResourcesDirectory(""); }
-  TempFolder folder;
+  ScratchFolder folder;
 };
 
 TEST_F(BundleTest, MainBundleIsTheShareFolderBesideTheProgramsBinFolder) {
@@ -31,12 +31,12 @@ TEST_F(BundleTest, MainBundleIsTheShareFolderBesideTheProgramsBinFolder) {
   EXPECT_NE(Lookup("tallowmere.mo", nullptr, "locale/de/LC_MESSAGES"), "");
 
   // The installed layout: <prefix>/bin/tallowmere beside <prefix>/share/tallowmere.
-  EXPECT_EQ(plat::BundleResourcesForExecutable(folder.path / "bin/tallowmere"), "");
+  EXPECT_EQ(plat::BundleResourcesForExecutable(folder.path() / "bin/tallowmere"), "");
   folder.Write("share/tallowmere/velbrook1.icns", "icon");
-  EXPECT_EQ(plat::BundleResourcesForExecutable(folder.path / "bin/tallowmere"),
-            folder.path / "share/tallowmere");
+  EXPECT_EQ(plat::BundleResourcesForExecutable(folder.path() / "bin/tallowmere"),
+            folder.path() / "share/tallowmere");
 
-  plat::SetMainBundleResourcesDirectory(folder.path / "missing");
+  plat::SetMainBundleResourcesDirectory(folder.path() / "missing");
   EXPECT_EQ(CFBundleGetMainBundle(), nullptr);
 }
 
@@ -44,8 +44,8 @@ TEST_F(BundleTest, ResourcesAreFoundByFullNameAndNeverOutsideTheBundle) {
   folder.Write("secret", "outside");
   const auto icon = folder.Write("bundle/velbrook1.icns", "icon");
   const auto nib = folder.Write("bundle/nibs/main.nib", "nib");
-  std::filesystem::create_directory(folder.path / "bundle/folder.icns");
-  plat::SetMainBundleResourcesDirectory(folder.path / "bundle");
+  std::filesystem::create_directory(folder.path() / "bundle/folder.icns");
+  plat::SetMainBundleResourcesDirectory(folder.path() / "bundle");
 
   EXPECT_EQ(Lookup("velbrook1.icns"), icon);
   EXPECT_EQ(Lookup("velbrook1", "icns"), icon);
@@ -56,7 +56,7 @@ TEST_F(BundleTest, ResourcesAreFoundByFullNameAndNeverOutsideTheBundle) {
   }
   EXPECT_EQ(Lookup("secret", nullptr, ".."), "");
   EXPECT_EQ(Lookup("main.nib", nullptr, "nibs/../nibs"), "");
-  EXPECT_EQ(Lookup("main.nib", nullptr, (folder.path / "bundle/nibs").c_str()), "");
+  EXPECT_EQ(Lookup("main.nib", nullptr, (folder.path() / "bundle/nibs").c_str()), "");
   EXPECT_EQ(Lookup("x", "/../../secret"), "");
 }
 

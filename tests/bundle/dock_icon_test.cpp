@@ -7,7 +7,7 @@
 #include "app/DockIcon.h"
 #include "platform/CFBundle.h"
 #include "platform/DockTile.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/bundle/DockTiles.h"
 
 namespace {
 
@@ -20,29 +20,15 @@ class DockIconTest : public ::testing::Test {
   void SetUp() override {
     CurrentIconNumber = -1;
     RestoreApplicationDockTileImage();
-    observer_ = plat::AddDockTileObserver([this](CGImageRef image) {
-      shown.push_back(std::filesystem::path(plat::ImageFilePath(image)).filename().string());
-    });
+    tile.shown.clear();
   }
   void TearDown() override {
-    plat::RemoveDockTileObserver(observer_);
     RestoreApplicationDockTileImage();
     plat::SetMainBundleResourcesDirectory("");
   }
 
-  // A bundle with only the named icons of the build tree's bundle.
-  void UseBundleWith(const TempFolder& folder, const std::vector<std::string>& icons) {
-    for (const auto& icon : icons) {
-      std::filesystem::copy_file(plat::MainBundleResourcesDirectory() + "/" + icon,
-                                 folder.path / icon);
-    }
-    plat::SetMainBundleResourcesDirectory(folder.path);
-  }
-
-  std::vector<std::string> shown;  // file of each image the Dock tile was given
-
- private:
-  int observer_ = 0;
+  DockTileRecorder tile;
+  std::vector<std::string>& shown = tile.shown;  // file of each image the Dock tile was given
 };
 
 TEST_F(DockIconTest, ShowsThePortsIconOnlyWhenTheIndexChanges) {
@@ -74,7 +60,7 @@ TEST_F(DockIconTest, ShowsThePortsIconOnlyWhenTheIndexChanges) {
 }
 
 TEST_F(DockIconTest, IconThatCannotBeLoadedLeavesTheIconAsItWas) {
-  TempFolder folder;
+  ScratchFolder folder;
   UseBundleWith(folder, {"velbrook1.icns", "velbrookmain.icns"});
   folder.Write("velbrook3.icns", "not an icon file");
   ChangeDockIcon(0);
@@ -88,7 +74,7 @@ TEST_F(DockIconTest, IconThatCannotBeLoadedLeavesTheIconAsItWas) {
   CaptureStderr();
   ChangeDockIcon(2);  // a file that is no image: nothing printed
   EXPECT_EQ(GetCapturedStderr(), "");
-  plat::SetMainBundleResourcesDirectory(folder.path / "gone");
+  plat::SetMainBundleResourcesDirectory(folder.path() / "gone");
   CaptureStderr();
   ChangeDockIcon(-1);
   EXPECT_EQ(GetCapturedStderr(), "RegisterIcon Error:  CFBundleGetMainBundle return null");

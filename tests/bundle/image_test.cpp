@@ -8,7 +8,7 @@
 #include "platform/CGImage.h"
 #include "platform/DockTile.h"
 #include "platform/model/bundle/IcnsFile.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ TEST(ImageSource, FirstImageIsTheFirstImageElement) {
     CGImageRelease(image);
   }
 
-  TempFolder folder;
+  ScratchFolder folder;
   CGImageSourceRef source = OpenSource(folder.Write(
       "a.icns", Icns({{"TOC ", ""}, {"icnV", "1234"}, {"ic07", Png(128, 128)}, {"ic08", "raw"}})));
   EXPECT_EQ(CGImageSourceGetCount(source), 2u);
@@ -95,14 +95,14 @@ TEST(ImageSource, FirstImageIsTheFirstImageElement) {
   EXPECT_EQ(CGImageSourceCreateImageAtIndex(empty, 0, nullptr), nullptr);
   CGImageSourceRelease(empty);
   EXPECT_EQ(OpenSource(folder.Write("cut.icns", Icns({{"ic08", "data"}}).substr(0, 14))), nullptr);
-  EXPECT_EQ(OpenSource(folder.path / "missing.icns"), nullptr);
-  EXPECT_EQ(OpenSource(folder.path), nullptr);
+  EXPECT_EQ(OpenSource(folder.path() / "missing.icns"), nullptr);
+  EXPECT_EQ(OpenSource(folder.path()), nullptr);
   EXPECT_EQ(plat::LiveImages(), 0);
   EXPECT_EQ(plat::LiveImageSources(), 0);
 }
 
 TEST(DockTile, KeepsItsOwnReferenceAndTellsEveryChange) {
-  TempFolder folder;
+  ScratchFolder folder;
   CGImageSourceRef source = OpenSource(folder.Write("a.icns", Icns({{"ic08", Png(256, 256)}})));
   CGImageRef image = CGImageSourceCreateImageAtIndex(source, 0, nullptr);
   CGImageSourceRelease(source);

@@ -9,7 +9,7 @@
 
 #include "platform/CFBundle.h"
 #include "platform/model/bundle/MessageCatalogue.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -92,14 +92,14 @@ TEST(MessageCatalogueTest, DamagedCataloguesAreRefused) {
 // A bundle whose German catalogue is damaged: the lookup does not hand it to gettext, and the
 // user's next language is used.
 TEST(MessageCatalogueTest, ALanguageWithADamagedCatalogueIsPassedOver) {
-  TempFolder bundle;
+  ScratchFolder bundle;
   Bytes damaged = Catalogue(kGerman);
   Put(damaged, 12, 0xfffffff0);
   bundle.Write("locale/de/LC_MESSAGES/tallowmere.mo", std::string(damaged.begin(), damaged.end()));
   const Bytes french = Catalogue(
       {{"", "Content-Type: text/plain; charset=UTF-8\n"}, {"Start Auto-Scan", "Démarrer"}});
   bundle.Write("locale/fr/LC_MESSAGES/tallowmere.mo", std::string(french.begin(), french.end()));
-  plat::SetMainBundleResourcesDirectory(bundle.path.string());
+  plat::SetMainBundleResourcesDirectory(bundle.path().string());
   std::vector<std::pair<std::string, std::optional<std::string>>> saved;
   for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(name);

@@ -30,14 +30,9 @@ class ConsoleTest : public ToolboxTest {
     DisposeNibReference(nib);
     On(GetApplicationEventTarget(), kEventClassCommand, kEventCommandProcess,
        [this](EventHandlerCallRef, EventRef event) {
-         HICommand command{};
-         GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
-                           nullptr, &command);
-         log.push_back(std::string(1, static_cast<char>(command.commandID >> 24)) +
-                       static_cast<char>(command.commandID >> 16) +
-                       static_cast<char>(command.commandID >> 8) +
-                       static_cast<char>(command.commandID));
-         return command.commandID == kHICommandQuit ? eventNotHandledErr : noErr;
+         const UInt32 command = CommandOf(event).commandID;
+         log.push_back(FourCCText(command));
+         return command == kHICommandQuit ? eventNotHandledErr : noErr;
        });
   }
 

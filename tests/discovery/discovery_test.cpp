@@ -17,14 +17,12 @@ using DiscoveryTest = ScenarioTest;
 const std::string kNotASwitch =
     "HIDDeviceAdded: Call to HIDFindSwitcherVersion failed. Code result = ";
 
-std::string Found(const char* ids, int version) {
-  return std::string("HIDDeviceAdded: Found device info with ") + ids +
-         ". Version: " + std::to_string(version) + "\n";
-}
-
-std::string Hex(UInt32 value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", value);
+// What discovery says of a device it takes for a switch of `version`.
+std::string Found(UInt32 vendor, UInt32 product, int version) {
+  char text[96];
+  std::snprintf(text, sizeof text,
+                "HIDDeviceAdded: Found device info with vendorID=0x%X deviceID=0x%X. Version: %d\n",
+                vendor, product, version);
   return text;
 }
 
@@ -50,10 +48,7 @@ TEST_F(DiscoveryTest, EachSupportedPairIsFoundOnItsOwnAndItsNeighboursAreNot) {
     ResetSystemAndPlatform();
     StartDiscovery();
     bench.PlugSwitch({.vendorID = vendor, .productID = product});
-    EXPECT_EQ(StderrOf(Deliver),
-              found
-                  ? Found(("vendorID=0x" + Hex(vendor) + " deviceID=0x" + Hex(product)).c_str(), 2)
-                  : "");
+    EXPECT_EQ(StderrOf(Deliver), found ? Found(vendor, product, 2) : "");
   }
 }
 
@@ -65,14 +60,12 @@ TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
     const char* text;  // nullptr: the key is removed
     std::string said;
   } cases[] = {
-      {"VendorID", nullptr, Found("vendorID=0x10D5 deviceID=0x55AA", 2)},
-      {"ProductID", nullptr, Found("vendorID=0x10D5 deviceID=0x55AA", 2)},
+      {"VendorID", nullptr, Found(0x10D5, 0x55AA, 2)},
+      {"ProductID", nullptr, Found(0x10D5, 0x55AA, 2)},
       {"VendorID", "x",
-       "CFNumberGetValue error retrieving pDevice->vendorID." +
-           Found("vendorID=0x0 deviceID=0x55AA", 2)},
+       "CFNumberGetValue error retrieving pDevice->vendorID." + Found(0, 0x55AA, 2)},
       {"ProductID", "x",
-       "CFNumberGetValue error retrieving pDevice->productID." +
-           Found("vendorID=0x10D5 deviceID=0x0", 2)},
+       "CFNumberGetValue error retrieving pDevice->productID." + Found(0x10D5, 0, 2)},
   };
   for (const auto& [key, text, said] : cases) {
     ResetSystemAndPlatform();
@@ -112,7 +105,7 @@ TEST_F(DiscoveryTest, AFailedPlugInIsReportedOnEitherRoute) {
   for (const auto& [generation, fault, said] : cases) {
     auto sw = bench.PlugSwitch({.generation = generation});
     sw->FailNext(plat::sim::Operation::kPlugIn, 1, fault);
-    EXPECT_EQ(StderrOf(Deliver), Found("vendorID=0x10D5 deviceID=0x5504", generation) + said);
+    EXPECT_EQ(StderrOf(Deliver), Found(0x10D5, 0x5504, generation) + said);
     EXPECT_EQ(info.deviceState, 0);
     EXPECT_EQ(plat::LivePlugInInterfaces(), 0);
     bench.Unplug(sw);
@@ -125,7 +118,7 @@ TEST_F(DiscoveryTest, TheFirstSwitchOfAPassWinsAndLaterOnesAreLeftUntouched) {
     ResetSystemAndPlatform();
     auto first = bench.PlugSwitch({.generation = generation});
     auto second = bench.PlugSwitch({.generation = generation});
-    EXPECT_EQ(StderrOf(StartDiscovery), Found("vendorID=0x10D5 deviceID=0x5504", generation));
+    EXPECT_EQ(StderrOf(StartDiscovery), Found(0x10D5, 0x5504, generation));
     EXPECT_FALSE(first->Exchanges().empty());
     EXPECT_TRUE(second->Exchanges().empty());
   }
@@ -141,7 +134,7 @@ TEST_F(DiscoveryTest, AVersionOneSwitchIsHandedToTheUSBRouteAtTheEndOfThePass) {
   StartDiscovery();
   auto sw = bench.PlugSwitch({.generation = 1, .ports = 2, .productID = 0x000D});
   sw->PressButton(1);
-  EXPECT_EQ(StderrOf(Deliver), Found("vendorID=0x10D5 deviceID=0xD", 1));
+  EXPECT_EQ(StderrOf(Deliver), Found(0x10D5, 0xD, 1));
   EXPECT_EQ(info.deviceState, 2);
   EXPECT_EQ(info.linkKind, 1);
   EXPECT_EQ(info.portCount, 2);
@@ -163,7 +156,7 @@ TEST_F(DiscoveryTest, AVersionOneSwitchIsHandedToTheUSBRouteAtTheEndOfThePass) {
   // are those the record kept of the switch before).
   bench.PlugSwitch({.generation = 1})->FailNextReads(1, kIOReturnNotResponding);
   EXPECT_EQ(StderrOf(Deliver),
-            Found("vendorID=0x10D5 deviceID=0x5504", 1) +
+            Found(0x10D5, 0x5504, 1) +
                 "USBGetDeviceInfo: unable to obtain the Serial string. ret = e00002ed\n"
                 "USBDeviceAdded: Call to USBGetDeviceInfo failed. Code result = E00002ED\n");
   EXPECT_EQ(info.deviceState, 0);
@@ -237,7 +230,7 @@ TEST_F(DiscoveryTest, AVersionTwoSwitchThatCannotBeOpenedLeavesTheNextArrivalToS
   const long plugIns = plat::LivePlugInInterfaces();
   bench.PlugSwitch()->FailNextOpens(1, kIOReturnExclusiveAccess);
   EXPECT_EQ(StderrOf(Deliver),
-            Found("vendorID=0x10D5 deviceID=0x5504", 2) +
+            Found(0x10D5, 0x5504, 2) +
                 "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002C5\n");
   EXPECT_EQ(info.deviceState, 0);
   EXPECT_EQ(info.linkKind, 2);
@@ -250,8 +243,8 @@ TEST_F(DiscoveryTest, AVersionTwoSwitchThatCannotBeOpenedLeavesTheNextArrivalToS
   auto sw = bench.PlugSwitch({.ports = 2});
   sw->PressButton(1);
   sw->FailNextReads(5, kIOReturnNotResponding);
-  EXPECT_EQ(StderrOf(Deliver), Found("vendorID=0x10D5 deviceID=0x5504", 2) +
-                                   "HIDGetReport - Could not getReport. Error: -536870163.\n");
+  EXPECT_EQ(StderrOf(Deliver),
+            Found(0x10D5, 0x5504, 2) + "HIDGetReport - Could not getReport. Error: -536870163.\n");
   EXPECT_EQ(info.deviceState, 2);
   EXPECT_EQ(info.currentPort, 0);
   EXPECT_EQ(info.portCount, 4);

@@ -5,7 +5,7 @@
 #include "app/DockIcon.h"
 #include "platform/CFBundle.h"
 #include "platform/CGImage.h"
-#include "tests/bundle/TempFolder.h"
+#include "tests/bundle/DockTiles.h"
 #include "tests/discovery/ScenarioFixture.h"
 
 namespace {
@@ -81,12 +81,8 @@ TEST_F(PollingTest, AVersionTwoSwitchIsPolledAndItsIconFollowsItUntilItIsUnplugg
 }
 
 TEST_F(PollingTest, AMissingIconIsReportedOnEveryTryAndTheIconStaysAsItWas) {
-  TempFolder bundle;
-  for (const char* icon : {"velbrook1.icns", "velbrook3.icns", "velbrookmain.icns"}) {
-    std::filesystem::copy_file(plat::MainBundleResourcesDirectory() + "/" + icon,
-                               bundle.path / icon);
-  }
-  plat::SetMainBundleResourcesDirectory(bundle.path);
+  ScratchFolder bundle;
+  UseBundleWith(bundle, {"velbrook1.icns", "velbrook3.icns", "velbrookmain.icns"});
   StartDiscovery();
   auto sw = bench.PlugSwitch();
   StderrOf(Deliver);

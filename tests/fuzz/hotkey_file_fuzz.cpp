@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "app/HotKeyFile.h"
-#include "tests/fuzz/ScratchFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ bool Broken(const char* rule) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static ScratchFolder folder("hotkeys");
+  static ScratchFolder folder("hotkeys-", true);
   std::ofstream(folder.path() / "HOTKEY.CFG", std::ios::binary)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   // The folder is the working directory only while the reader runs: the fuzzer reads its corpus

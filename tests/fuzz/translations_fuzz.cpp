@@ -20,7 +20,7 @@
 
 #include "platform/CFBundle.h"
 #include "platform/CoreFoundation.h"
-#include "tests/fuzz/ScratchFolder.h"
+#include "tests/ScratchFolder.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void LookUp(const char* key) {
 
 // Each input is looked up in language xx, whatever the machine's own settings.
 ScratchFolder& Bundles() {
-  static ScratchFolder folder("catalogues");
+  static ScratchFolder folder("catalogues-", true);
   setenv("LANG", "C.UTF-8", 1);
   setenv("LANGUAGE", "xx", 1);
   return folder;

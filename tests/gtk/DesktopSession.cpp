@@ -1,6 +1,8 @@
 #include "tests/gtk/DesktopSession.h"
 #include "tests/gtk/IconPixels.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
@@ -23,40 +25,6 @@ namespace desktop_test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Whether `program` is found on PATH.
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path == nullptr ? "/usr/bin:/bin" : path;
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    const std::string candidate = folders.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0)
-      return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// Reads one line a child wrote to `fd` (a display number, a bus address).
-std::string ReadOneLine(int fd, milliseconds timeout) {
-  std::string line;
-  const auto deadline = Clock::now() + timeout;
-  while (Clock::now() < deadline) {
-    pollfd ready{fd, POLLIN, 0};
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
-    if (poll(&ready, 1, static_cast<int>(std::max<long>(left, 0))) <= 0)
-      break;
-    char c = 0;
-    if (read(fd, &c, 1) != 1)
-      break;
-    if (c == '\n')
-      return line;
-    line += c;
-  }
-  return line;
-}
 
 }  // namespace
 
@@ -207,6 +175,10 @@ std::optional<std::string> Child::WaitForLine(const std::function<bool(const std
   return std::nullopt;
 }
 
+bool Child::WaitForLine(const std::string& line, milliseconds timeout) {
+  return WaitForLine([&](const std::string& text) { return text == line; }, timeout).has_value();
+}
+
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output, milliseconds timeout) {
   Child tool(argv, environment, "", true);
@@ -218,6 +190,67 @@ int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>
   if (output != nullptr)
     *output = all;
   return tool.Wait(timeout).value_or(-1);
+}
+
+std::string MissingTool(const std::vector<std::string>& tools) {
+  for (const std::string& tool : tools) {
+    if (RunTool({"sh", "-c", "command -v " + tool}, {}) != 0)
+      return tool + " is not installed (scripts/install-deps.sh installs it)";
+  }
+  return "";
+}
+
+std::string StartBus(Child& bus, const std::vector<std::string>& options,
+                     const std::vector<std::string>& environment,
+                     const std::vector<std::string>& runAs) {
+  std::vector<std::string> argv = runAs;
+  for (const char* word : {"dbus-daemon", "--nofork", "--nopidfile", "--print-address"})
+    argv.emplace_back(word);
+  argv.insert(argv.end(), options.begin(), options.end());
+  bus = Child(argv, environment, "", true);
+  return bus.ReadLine(milliseconds(10000)).value_or("");
+}
+
+bool OnBus(const std::string& name, const std::vector<std::string>& environment,
+           const std::vector<std::string>& runAs) {
+  std::vector<std::string> argv = runAs;
+  argv.insert(argv.end(),
+              {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+               "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name});
+  std::string output;
+  RunTool(argv, environment, &output);
+  return output.find("boolean true") != std::string::npos;
+}
+
+std::string Ask(Child& program, const std::string& command, const std::string& prefix,
+                milliseconds timeout) {
+  program.Send(command);
+  return program
+      .WaitForLine([&](const std::string& line) { return line.starts_with(prefix); }, timeout)
+      .value_or("");
+}
+
+bool AnswerBecomes(Child& program, const std::string& command, const std::string& prefix,
+                   const std::string& wanted, milliseconds timeout) {
+  return Eventually(
+      [&] { return Ask(program, command, prefix, timeout).find(wanted) != std::string::npos; },
+      timeout);
+}
+
+bool SwitchShows(Child& program, const std::string& wanted, milliseconds timeout) {
+  return AnswerBecomes(program, "sim", "switch v", wanted, timeout);
+}
+
+bool SetHotKey(Child& program, int port, const std::string& key, milliseconds timeout) {
+  program.Send("menu Preferences");
+  program.Send("press HOTG:" + std::to_string(port + 1) + " " + key);
+  program.Send("ok");
+  return program.WaitForLine("window closed: \"Preferences\"", timeout);
+}
+
+void QuitsCleanly(Child& program, milliseconds timeout) {
+  program.Send("quit");
+  EXPECT_EQ(program.Wait(timeout), 0) << program.Transcript();
 }
 
 bool Eventually(const std::function<bool()>& condition, milliseconds timeout) {
@@ -255,60 +288,40 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
   if (setup.tray == TrayHost::kXfcePanel)
     tools.emplace_back("xfce4-panel");
   tools.insert(tools.end(), setup.tools.begin(), setup.tools.end());
-  for (const std::string& tool : tools) {
-    if (!OnPath(tool)) {
-      missing_ = tool + " is not installed (scripts/install-deps.sh installs it)";
-      return;
-    }
-  }
-  char folder[] = "/tmp/tallowmere-session-XXXXXX";
-  if (mkdtemp(folder) == nullptr) {
+  why_ = MissingTool(tools);
+  if (!why_.empty())
+    return;
+  const std::string home = home_.path();
+  if (home.empty()) {
     why_ = "no temporary folder";
     return;
   }
-  home_ = folder;
-  const std::vector<std::string> folders{"HOME=" + home_, "XDG_CONFIG_HOME=" + home_ + "/.config",
-                                         "XDG_DATA_HOME=" + home_ + "/.local/share",
-                                         "XDG_CACHE_HOME=" + home_ + "/.cache",
-                                         "XDG_RUNTIME_DIR=" + home_ + "/run"};
-  std::filesystem::create_directories(home_ + "/run");
-  std::filesystem::permissions(home_ + "/run", std::filesystem::perms::owner_all);
+  const std::vector<std::string> folders{"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                         "XDG_DATA_HOME=" + home + "/.local/share",
+                                         "XDG_CACHE_HOME=" + home + "/.cache",
+                                         "XDG_RUNTIME_DIR=" + home + "/run"};
+  std::filesystem::create_directories(home + "/run");
+  std::filesystem::permissions(home + "/run", std::filesystem::perms::owner_all);
   std::vector<std::string> busEnvironment = folders;
   busEnvironment.insert(busEnvironment.end(), setup.environment.begin(), setup.environment.end());
 
-  // Xvfb and dbus-daemon tell their display number and address on a descriptor of ours.
-  int displayPipe[2];
-  int busPipe[2];
-  if (pipe(displayPipe) != 0 || pipe(busPipe) != 0) {
-    why_ = "no pipes";
-    return;
-  }
-  xvfb_ = Child({"Xvfb", "-displayfd", std::to_string(displayPipe[1]), "-screen", "0",
-                 "1024x768x24", "-nolisten", "tcp", "-noreset"},
-                {}, "", false);
-  close(displayPipe[1]);
-  const std::string number = ReadOneLine(displayPipe[0], milliseconds(10000));
-  close(displayPipe[0]);
+  // Xvfb tells its display number on its standard output.
+  xvfb_ = Child(
+      {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
+      {}, "", true);
+  const std::string number = xvfb_.ReadLine(milliseconds(10000)).value_or("");
   if (number.empty()) {
     why_ = "Xvfb did not start";
-    close(busPipe[0]);
-    close(busPipe[1]);
     return;
   }
   display_ = ":" + number;
   busEnvironment.push_back("DISPLAY=" + display_);
-  std::vector<std::string> busArguments{"dbus-daemon", "--nofork", "--nopidfile",
-                                        "--print-address=" + std::to_string(busPipe[1])};
+  std::vector<std::string> busOptions{"--session"};
   if (setup.noActivation) {
-    std::ofstream(home_ + "/bus.conf") << kBusWithoutServices;
-    busArguments.push_back("--config-file=" + home_ + "/bus.conf");
-  } else {
-    busArguments.emplace_back("--session");
+    std::ofstream(home + "/bus.conf") << kBusWithoutServices;
+    busOptions = {"--config-file=" + home + "/bus.conf"};
   }
-  bus_ = Child(busArguments, busEnvironment, "", false);
-  close(busPipe[1]);
-  const std::string address = ReadOneLine(busPipe[0], milliseconds(10000));
-  close(busPipe[0]);
+  const std::string address = StartBus(bus_, busOptions, busEnvironment);
   if (address.empty()) {
     why_ = "dbus-daemon did not start";
     return;
@@ -329,20 +342,17 @@ DesktopSession::~DesktopSession() {
   tray_ = Child();
   bus_ = Child();
   xvfb_ = Child();
-  if (!home_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
-  }
 }
 
 void DesktopSession::StartTray(TrayHost tray) {
   if (tray == TrayHost::kXfcePanel) {
-    const std::string channels = home_ + "/.config/xfce4/xfconf/xfce-perchannel-xml";
+    const std::string channels = home_.path() / ".config/xfce4/xfconf/xfce-perchannel-xml";
     std::filesystem::create_directories(channels);
     std::filesystem::copy_file(TALLOWMERE_XFCE_PANEL_CONFIGURATION, channels + "/xfce4-panel.xml");
     tray_ = Child({"xfce4-panel", "--disable-wm-check"}, environment_, "", false);
     // Its status tray is up when it watches for StatusNotifierItems.
-    if (!Eventually([&] { return OnBus("org.kde.StatusNotifierWatcher"); }, milliseconds(15000)))
+    if (!Eventually([&] { return OnBus("org.kde.StatusNotifierWatcher", environment_); },
+                    milliseconds(15000)))
       why_ = "xfce4-panel's status tray did not start";
     return;
   }
@@ -386,21 +396,11 @@ Picture WindowPicture(const std::string& display, unsigned long window) {
   return picture;
 }
 
-bool DesktopSession::OnBus(const std::string& name) const {
-  std::string output;
-  RunTool({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-           "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name},
-          environment_, &output);
-  return output.find("boolean true") != std::string::npos;
-}
-
-std::string DesktopSession::Xdotool(const std::vector<std::string>& arguments, int* status) const {
+std::string DesktopSession::Xdotool(const std::vector<std::string>& arguments) const {
   std::vector<std::string> argv{"xdotool"};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::string output;
-  const int result = RunTool(argv, environment_, &output);
-  if (status != nullptr)
-    *status = result;
+  RunTool(argv, environment_, &output);
   return output;
 }
 

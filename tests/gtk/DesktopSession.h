@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/ScratchFolder.h"
+
 namespace desktop_test {
 
 using std::chrono::milliseconds;
@@ -54,6 +56,8 @@ class Child {
   // Reads lines until one satisfies `wanted` (answered), or `timeout` has passed.
   std::optional<std::string> WaitForLine(const std::function<bool(const std::string&)>& wanted,
                                          milliseconds timeout);
+  // Reads lines until one is exactly `line`.
+  bool WaitForLine(const std::string& line, milliseconds timeout);
   // Everything read so far (for failure messages).
   const std::string& Transcript() const { return transcript_; }
 
@@ -70,6 +74,32 @@ class Child {
 // Runs `argv` to its end (at most `timeout`); its exit status, or -1.
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output = nullptr, milliseconds timeout = milliseconds(10000));
+
+// "<tool> is not installed ..." for the first of `tools` not found on PATH; "" when all are.
+std::string MissingTool(const std::vector<std::string>& tools);
+// Starts dbus-daemon with `options` (`runAs` put before it) into `bus`; the bus's address, or ""
+// when it did not start.
+std::string StartBus(Child& bus, const std::vector<std::string>& options,
+                     const std::vector<std::string>& environment,
+                     const std::vector<std::string>& runAs = {});
+// Whether `name` has an owner on the session bus of `environment`.
+bool OnBus(const std::string& name, const std::vector<std::string>& environment,
+           const std::vector<std::string>& runAs = {});
+
+// Sends `command` to `program` (a tallowmere on its console) and answers the line of its answer
+// that starts with `prefix` ("" when none came within `timeout`).
+std::string Ask(Child& program, const std::string& command, const std::string& prefix,
+                milliseconds timeout);
+// Asks `program` `command` until the line of its answer that starts with `prefix` contains
+// `wanted`: what was done elsewhere reaches it in its own time.
+bool AnswerBecomes(Child& program, const std::string& command, const std::string& prefix,
+                   const std::string& wanted, milliseconds timeout);
+// The same for the simulated switch's line (`sim`).
+bool SwitchShows(Child& program, const std::string& wanted, milliseconds timeout);
+// Port `port`'s hot key set to `key` through the console's Preferences commands.
+bool SetHotKey(Child& program, int port, const std::string& key, milliseconds timeout);
+// Quits `program` through its console; it must end with status 0.
+void QuitsCleanly(Child& program, milliseconds timeout);
 
 // What holds the program's tray icon: trayer (XEmbed), Xfce's panel with its status tray
 // (StatusNotifierItems, XEmbed icons through it too), or nothing.
@@ -88,14 +118,12 @@ struct SessionSetup {
 class DesktopSession {
  public:
   // Starts the display, the bus and the tray, with HOME and the XDG folders in a fresh folder.
-  // `Missing` names a program that is not installed; `Why` says what failed when one did not
-  // start.
+  // `Why` names a program that is not installed, or says what failed when one did not start.
   explicit DesktopSession(const SessionSetup& setup = {});
   ~DesktopSession();
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
-  bool Ready() const { return missing_.empty() && why_.empty(); }
-  const std::string& Missing() const { return missing_; }
+  bool Ready() const { return why_.empty(); }
   const std::string& Why() const { return why_; }
 
   // DISPLAY=... and DBUS_SESSION_BUS_ADDRESS=..., for the programs started on it.
@@ -103,22 +131,17 @@ class DesktopSession {
   const std::string& Display() const { return display_; }
 
   // xdotool with these arguments on this display; its output.
-  std::string Xdotool(const std::vector<std::string>& arguments, int* status = nullptr) const;
-  // Whether `name` has an owner on the session bus.
-  bool OnBus(const std::string& name) const;
-  // The folder standing for the user's home.
-  const std::string& Home() const { return home_; }
+  std::string Xdotool(const std::vector<std::string>& arguments) const;
 
  private:
   void StartTray(TrayHost tray);
 
-  std::string home_;
+  ScratchFolder home_{"tallowmere-session-"};
   Child xvfb_;
   Child bus_;
   Child tray_;
   std::string display_;
   std::vector<std::string> environment_;
-  std::string missing_;
   std::string why_;
 };
 

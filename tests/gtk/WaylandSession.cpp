@@ -42,19 +42,14 @@ void HandOver(const fs::path& path, uid_t user, gid_t group) {
 }  // namespace
 
 WaylandSession::WaylandSession(const std::string& program) {
-  for (const char* tool : {"sway", "swaybar", "swaymsg", "grim", "dbus-daemon", "setpriv"}) {
-    if (RunTool({"sh", "-c", std::string("command -v ") + tool}, {}) != 0) {
-      why_ = std::string(tool) + " is not installed (scripts/install-deps.sh installs it)";
-      return;
-    }
-  }
-  char name[] = "/tmp/tallowmere-wayland-XXXXXX";
-  if (mkdtemp(name) == nullptr) {
+  why_ = MissingTool({"sway", "swaybar", "swaymsg", "grim", "dbus-daemon", "setpriv"});
+  if (!why_.empty())
+    return;
+  if (folder_.path().empty()) {
     why_ = "no temporary folder";
     return;
   }
-  folder_ = name;
-  const fs::path folder(folder_);
+  const fs::path& folder = folder_.path();
   for (const char* sub : {"bin", "run", "home", "work", "share"})
     fs::create_directories(folder / sub);
   const fs::path executable(program);
@@ -82,54 +77,28 @@ WaylandSession::WaylandSession(const std::string& program) {
                   "WLR_RENDERER=pixman",
                   "NO_AT_BRIDGE=1",
                   "GTK_THEME=Adwaita"};
-  int busPipe[2];
-  if (pipe(busPipe) != 0) {
-    why_ = "no pipe";
-    return;
-  }
-  bus_ = Child(AsUser({"dbus-daemon", "--session", "--nofork", "--nopidfile",
-                       "--print-address=" + std::to_string(busPipe[1])}),
-               environment_, "", false);
-  close(busPipe[1]);
-  std::string address;
-  for (char c = 0; read(busPipe[0], &c, 1) == 1 && c != '\n';)
-    address += c;
-  close(busPipe[0]);
+  const std::string address = StartBus(bus_, {"--session"}, environment_, AsUser({}));
   if (address.empty()) {
     why_ = "dbus-daemon did not start";
     return;
   }
   environment_.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
   sway_ = Child(AsUser({"sway", "--config", (folder / "sway.config").string()}), environment_,
-                folder_, false);
+                folder_.path(), false);
   // sway is up when its Wayland socket is there, and swaybar's tray when the watcher is.
   if (!Eventually([&] { return fs::exists(folder / "run" / "wayland-1"); }, milliseconds(15000))) {
     why_ = "sway did not start";
     return;
   }
   environment_.emplace_back("WAYLAND_DISPLAY=wayland-1");
-  if (!Eventually(
-          [&] {
-            std::string output;
-            RunTool(
-                AsUser({"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                        "string:org.kde.StatusNotifierWatcher"}),
-                environment_, &output);
-            return output.find("boolean true") != std::string::npos;
-          },
-          milliseconds(15000))) {
+  if (!Eventually([&] { return OnBus("org.kde.StatusNotifierWatcher", environment_, AsUser({})); },
+                  milliseconds(15000)))
     why_ = "swaybar's tray did not start";
-  }
 }
 
 WaylandSession::~WaylandSession() {
   sway_ = Child();
   bus_ = Child();
-  if (!folder_.empty()) {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
 }
 
 std::vector<std::string> WaylandSession::AsUser(std::vector<std::string> argv) const {
@@ -142,13 +111,13 @@ std::vector<std::string> WaylandSession::AsUser(std::vector<std::string> argv) c
 }
 
 Child WaylandSession::StartProgram() const {
-  return Child(AsUser({program_}), environment_, folder_ + "/work", true, true);
+  return Child(AsUser({program_}), environment_, folder_.path() / "work", true, true);
 }
 
 std::string WaylandSession::Swaymsg(const std::vector<std::string>& arguments) const {
   // swaymsg finds sway through its socket in the runtime folder.
   std::string socket;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder_ + "/run")) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_.path() / "run")) {
     if (entry.path().filename().string().starts_with("sway-ipc."))
       socket = entry.path().string();
   }
@@ -168,7 +137,7 @@ bool WaylandSession::HasWindow(const std::string& title) const {
 }
 
 int WaylandSession::BarPort() const {
-  const std::string shot = folder_ + "/work/shot.ppm";
+  const std::string shot = folder_.path() / "work/shot.ppm";
   if (RunTool(AsUser({"grim", "-t", "ppm", shot}), environment_) != 0)
     return -1;
   const Picture picture = ReadPpm(shot);

@@ -35,7 +35,7 @@ class WaylandSession {
   std::vector<std::string> AsUser(std::vector<std::string> argv) const;
   std::string Swaymsg(const std::vector<std::string>& arguments) const;
 
-  std::string folder_;
+  ScratchFolder folder_{"tallowmere-wayland-"};
   std::string program_;
   std::vector<std::string> environment_;
   bool dropPrivileges_ = false;

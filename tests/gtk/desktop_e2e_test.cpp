@@ -3,14 +3,10 @@
 // keyboard, and a second start. The program's console commands on its standard input (`sim`,
 // `window`) tell what it made of what was done on the desktop.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "tests/gtk/DesktopSession.h"
@@ -139,16 +135,10 @@ class DesktopTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    ASSERT_TRUE(session_->Missing().empty())
-        << "no desktop for the end-to-end tests: " << session_->Missing();
-    ASSERT_TRUE(session_->Ready()) << session_->Why();
-    work_ = std::filesystem::temp_directory_path() /
-            ("tallowmere-desktop-" + std::to_string(getpid()) + "-" + std::to_string(++runs_));
-    std::filesystem::create_directories(work_);
+    ASSERT_TRUE(session_->Ready()) << "no desktop for the end-to-end tests: " << session_->Why();
     program_ = Start();
     // Up with its switch and icon, its tray icon embedded.
-    ASSERT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
+    ASSERT_TRUE(program_.WaitForLine("dock icon: velbrook1.icns", kPatience))
         << program_.Transcript();
     ASSERT_TRUE(Eventually([&] { return TrayIcon() != 0; }, kPatience)) << "no tray icon";
   }
@@ -156,58 +146,39 @@ class DesktopTest : public ::testing::Test {
   void TearDown() override {
     if (!session_->Ready())
       return;
-    program_.Send("quit");
-    const std::optional<int> status = program_.Wait(kPatience);
-    EXPECT_EQ(status, 0) << program_.Transcript();
-    std::filesystem::remove_all(work_);
+    QuitsCleanly(program_, kPatience);
   }
 
   Child Start() const {
-    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.string(), true);
-  }
-
-  std::string Xdotool(const std::vector<std::string>& arguments) const {
-    return session_->Xdotool(arguments);
+    return Child({TALLOWMERE_SIM}, session_->Environment(), work_.path(), true);
   }
 
   // The first window whose name is exactly `name` that is shown, or 0.
   unsigned long FindWindow(const std::string& name) const {
-    const std::string found = Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"});
+    const std::string found =
+        session_->Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"});
     return found.empty() ? 0 : std::stoul(found);
   }
   unsigned long TrayIcon() const { return FindWindow("Tallowmere"); }
 
   void ClickIn(unsigned long window, Point point, int button = 1) const {
-    Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(point.x),
-             std::to_string(point.y), "click", std::to_string(button)});
+    session_->Xdotool({"mousemove", "--window", std::to_string(window), std::to_string(point.x),
+                       std::to_string(point.y), "click", std::to_string(button)});
   }
   void Keys(const std::vector<std::string>& keys) const {
     std::vector<std::string> arguments{"key", "--delay", "30"};
     arguments.insert(arguments.end(), keys.begin(), keys.end());
-    Xdotool(arguments);
+    session_->Xdotool(arguments);
   }
 
-  // Asks the program `command` until the line of its answer that starts with `prefix` contains
-  // `wanted`: what was done on the desktop reaches the program in its own time.
-  bool AnswerBecomes(const std::string& command, const std::string& prefix,
-                     const std::string& wanted) {
-    return Eventually(
-        [&] {
-          program_.Send(command);
-          const std::optional<std::string> line = program_.WaitForLine(
-              [&](const std::string& text) { return text.starts_with(prefix); }, kPatience);
-          return line && line->find(wanted) != std::string::npos;
-        },
-        kPatience);
+  bool SwitchShows(const std::string& wanted) {
+    return desktop_test::SwitchShows(program_, wanted, kPatience);
   }
-  bool SwitchShows(const std::string& wanted) { return AnswerBecomes("sim", "switch v", wanted); }
   bool ControlShows(const std::string& id, const std::string& wanted) {
-    return AnswerBecomes("window", "  " + id + " ", wanted);
+    return AnswerBecomes(program_, "window", "  " + id + " ", wanted, kPatience);
   }
   void WaitForIcon(const std::string& file) {
-    ASSERT_TRUE(program_.WaitForLine(
-        [&](const std::string& line) { return line == "dock icon: " + file; }, kPollPatience))
-        << program_.Transcript();
+    ASSERT_TRUE(program_.WaitForLine("dock icon: " + file, kPollPatience)) << program_.Transcript();
   }
 
   // The port the tray icon shows: the icons light one of four squares along their bottom edge
@@ -219,7 +190,8 @@ class DesktopTest : public ::testing::Test {
 
   // How many of the program's windows are shown (its menus are windows of their own).
   std::size_t ShownWindows() const {
-    const std::string found = Xdotool({"search", "--onlyvisible", "--classname", "tallowmere-sim"});
+    const std::string found =
+        session_->Xdotool({"search", "--onlyvisible", "--classname", "tallowmere-sim"});
     return static_cast<std::size_t>(std::count(found.begin(), found.end(), '\n'));
   }
 
@@ -239,22 +211,10 @@ class DesktopTest : public ::testing::Test {
     Keys(keys);
   }
 
-  // PC 3's hot key set through the console's Preferences commands.
-  void SetPortThreeKey(const std::string& key) {
-    program_.Send("menu Preferences");
-    program_.Send("press HOTG:4 " + key);
-    program_.Send("ok");
-    ASSERT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "window closed: \"Preferences\""; },
-        kPatience));
-  }
-
   unsigned long OpenPreferences() {
     // A click on the tray icon is the application shown again: the Preferences window opens.
     ClickIn(TrayIcon(), {10, 10});
-    EXPECT_TRUE(program_.WaitForLine(
-        [](const std::string& line) { return line == "window opened: \"Preferences\""; },
-        kPatience))
+    EXPECT_TRUE(program_.WaitForLine("window opened: \"Preferences\"", kPatience))
         << program_.Transcript();
     unsigned long window = 0;
     EXPECT_TRUE(Eventually([&] { return (window = FindWindow("Preferences")) != 0; }, kPatience));
@@ -262,14 +222,12 @@ class DesktopTest : public ::testing::Test {
   }
 
   static DesktopSession* session_;
-  static int runs_;
-  std::filesystem::path work_;
+  ScratchFolder work_{"tallowmere-desktop-"};
   Child program_;
   PreferencesLayout layout_;
 };
 
 DesktopSession* DesktopTest::session_ = nullptr;
-int DesktopTest::runs_ = 0;
 
 TEST_F(DesktopTest, AHotKeySwitchesThePortAndTheTrayIconFollows) {
   EXPECT_EQ(TrayIconPort(), 1);
@@ -315,8 +273,7 @@ TEST_F(DesktopTest, APreferencesEditSavedWithOkReachesTheSwitch) {
   // Nothing is sent before OK.
   EXPECT_TRUE(SwitchShows("buzzer=on"));
   ClickIn(window, layout_.Middle("OK"));
-  EXPECT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  EXPECT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   EXPECT_TRUE(SwitchShows("buzzer=off")) << program_.Transcript();
   EXPECT_TRUE(SwitchShows("every 15s")) << program_.Transcript();
 }
@@ -331,8 +288,7 @@ TEST_F(DesktopTest, AKeyPressedInAHotKeyFieldBecomesThePortsHotKey) {
   Keys({"F6"});
   EXPECT_TRUE(ControlShows("HOTG:2", "field \"F6\"")) << program_.Transcript();
   ClickIn(window, layout_.Middle("OK"));
-  ASSERT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
+  ASSERT_TRUE(program_.WaitForLine("window closed: \"Preferences\"", kPatience));
   // The old key is let go: another program may have it now, and it switches nothing.
   Keys({"ctrl+alt+1"});
   Keys({"ctrl+alt+F6"});
@@ -352,11 +308,11 @@ TEST_F(DesktopTest, AHotKeyHeldByAnotherProgramLeavesTheOthersWorking) {
   HeldKey early(session_->Display(), "3");
   EXPECT_FALSE(early.Held());  // the program has it
   // PC 3's hot key becomes F7: the program lets 3 go, and another program takes it.
-  SetPortThreeKey("F7");
+  ASSERT_TRUE(SetHotKey(program_, 3, "F7", kPatience));
   HeldKey other(session_->Display(), "3");
   ASSERT_TRUE(other.Held());
   // Back to 3, which the program cannot have now.
-  SetPortThreeKey("3");
+  ASSERT_TRUE(SetHotKey(program_, 3, "3", kPatience));
   Keys({"ctrl+alt+3"});
   EXPECT_TRUE(other.Pressed());
   Keys({"ctrl+alt+4"});
@@ -366,8 +322,7 @@ TEST_F(DesktopTest, AHotKeyHeldByAnotherProgramLeavesTheOthersWorking) {
 TEST_F(DesktopTest, ASecondStartShowsTheRunningProgramAndEnds) {
   Child second = Start();
   EXPECT_EQ(second.Wait(kPatience), 0);
-  EXPECT_TRUE(program_.WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
+  EXPECT_TRUE(program_.WaitForLine("window opened: \"Preferences\"", kPatience))
       << program_.Transcript();
   EXPECT_TRUE(Eventually([&] { return FindWindow("Preferences") != 0; }, kPatience));
 }

@@ -1,7 +1,6 @@
 // The desktop front's parts that need no display: the key table shared by the hot-key grabs and
 // the key capture, the portal's triggers, the tray item's pixels, the session's property changes,
-// the single instance's bus name, the choice of front, and the console input that does not end the
-// program.
+// the choice of front, and the console input that does not end the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -18,7 +17,6 @@
 #include "platform/gtk/KeyTable.h"
 #include "platform/gtk/PortalHotKeys.h"
 #include "platform/gtk/SessionWatch.h"
-#include "platform/gtk/SingleInstance.h"
 #include "platform/gtk/StatusNotifierItem.h"
 
 namespace {
@@ -57,8 +55,6 @@ TEST(KeyTable, ModifiersTranslateBothWays) {
   }
 }
 
-// logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
-// other properties are no session event.
 // The portal's trigger names the key by its X keysym name, as the shortcuts' syntax does.
 TEST(PortalHotKeys, TriggersNameTheKeyAsTheDesktopsDo) {
   const struct {
@@ -95,32 +91,20 @@ TEST(StatusNotifierItem, PixelsGoAlphaFirst) {
   g_object_unref(rgb);
 }
 
+// logind's PropertiesChanged: "Active" is the session switched back (true) or out (false);
+// other properties, and a malformed value, are no session event.
 TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
   plat::SwitchUserSession(true);
-  GVariant* out = g_variant_ref_sink(g_variant_new_parsed("{'Active': <false>}"));
-  SessionWatch::PropertiesChanged(out);
-  EXPECT_FALSE(plat::UserSessionActive());
-  GVariant* other = g_variant_ref_sink(g_variant_new_parsed("{'IdleHint': <true>}"));
-  SessionWatch::PropertiesChanged(other);
-  EXPECT_FALSE(plat::UserSessionActive());
-  GVariant* back = g_variant_ref_sink(g_variant_new_parsed("{'Active': <true>}"));
-  SessionWatch::PropertiesChanged(back);
-  EXPECT_TRUE(plat::UserSessionActive());
-  // A malformed value is ignored, not read.
-  GVariant* wrong = g_variant_ref_sink(g_variant_new_parsed("{'Active': <'no'>}"));
-  SessionWatch::PropertiesChanged(wrong);
-  EXPECT_TRUE(plat::UserSessionActive());
-  for (GVariant* value : {out, other, back, wrong})
-    g_variant_unref(value);
-}
-
-TEST(SingleInstance, EachProgramHasItsOwnBusName) {
-  EXPECT_EQ(SingleInstance::BusName("tallowmere"), "org.tallowmere.Tallowmere");
-  EXPECT_EQ(SingleInstance::BusName("tallowmere-sim"), "org.tallowmere.Tallowmere");
-  EXPECT_EQ(SingleInstance::ObjectPath("org.tallowmere.TallowmereSim"),
-            "/org/tallowmere/TallowmereSim");
-  EXPECT_TRUE(g_dbus_is_name(SingleInstance::BusName("tallowmere-sim").c_str()));
-  EXPECT_TRUE(g_variant_is_object_path(SingleInstance::ObjectPath("org.tallowmere.A").c_str()));
+  const std::pair<const char*, bool> changes[] = {{"{'Active': <false>}", false},
+                                                  {"{'IdleHint': <true>}", false},
+                                                  {"{'Active': <true>}", true},
+                                                  {"{'Active': <'no'>}", true}};
+  for (const auto& [changed, active] : changes) {
+    GVariant* properties = g_variant_ref_sink(g_variant_new_parsed(changed));
+    SessionWatch::PropertiesChanged(properties);
+    g_variant_unref(properties);
+    EXPECT_EQ(plat::UserSessionActive(), active) << changed;
+  }
 }
 
 // Without a display named, the desktop is not tried (and GTK is not even started).

@@ -31,51 +31,9 @@ constexpr const char* kNoShortcuts =
     "tallowmere: this desktop offers no global shortcuts to programs; bind keys in its own "
     "settings to the command \"tallowmerectl switch N\" (N the port)";
 
-bool IsLine(const std::string& wanted, const std::string& line) {
-  return line == wanted;
-}
-
-// Asks the program `command` until the line of its answer starting with `prefix` contains
-// `wanted`.
-bool AnswerBecomes(Child& program, const std::string& command, const std::string& prefix,
-                   const std::string& wanted) {
-  return Eventually(
-      [&] {
-        program.Send(command);
-        const std::optional<std::string> line = program.WaitForLine(
-            [&](const std::string& text) { return text.starts_with(prefix); }, kPatience);
-        return line && line->find(wanted) != std::string::npos;
-      },
-      kPatience);
-}
 bool SwitchShows(Child& program, const std::string& wanted) {
-  return AnswerBecomes(program, "sim", "switch v", wanted);
+  return desktop_test::SwitchShows(program, wanted, kPatience);
 }
-
-void QuitsCleanly(Child& program) {
-  program.Send("quit");
-  EXPECT_EQ(program.Wait(kPatience), 0) << program.Transcript();
-}
-
-// A working folder for the program (its HOTKEY.CFG), gone with the test, passed or failed.
-class WorkFolder {
- public:
-  explicit WorkFolder(const std::string& name)
-      : path_(std::filesystem::temp_directory_path() /
-              ("tallowmere-" + name + "-" + std::to_string(getpid()))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~WorkFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-  std::string Path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // --- KDE's portal ---------------------------------------------------------------------------
 
@@ -139,20 +97,17 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
   DesktopSession session({TrayHost::kNone,
                           {"XDG_CURRENT_DESKTOP=KDE", "QT_QPA_PLATFORM=xcb"},
                           {"kglobalaccel5", "gdbus"}});
-  ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const WorkFolder work("kde");
+  const ScratchFolder work("tallowmere-kde-");
   std::vector<std::string> environment = session.Environment();
   // The program's session is a Wayland one (the display standing for XWayland).
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
+  Child program({TALLOWMERE_SIM}, environment, work.path(), true, true);
 
   const std::string bound =
       "tallowmere: the desktop holds the hot keys: PC 1 Ctrl+Alt+1, PC 2 Ctrl+Alt+2, "
       "PC 3 Ctrl+Alt+3, PC 4 Ctrl+Alt+4";
-  ASSERT_TRUE(
-      program.WaitForLine([&](const std::string& line) { return IsLine(bound, line); }, kPatience))
-      << program.Transcript();
+  ASSERT_TRUE(program.WaitForLine(bound, kPatience)) << program.Transcript();
   KdePortal portal(session);
   const std::string component = portal.Component();
   ASSERT_FALSE(component.empty()) << "kglobalaccel holds no shortcut pc1";
@@ -164,14 +119,8 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
   // PC 2's key becomes F6 in Preferences: the shortcuts are bound again in a new session. KDE
   // keeps the key it holds for a shortcut it knows (a person's own choice in its settings would
   // win the same way), and the program names the keys the desktop holds, not the stored ones.
-  program.Send("menu Preferences");
-  program.Send("press HOTG:3 F6");
-  program.Send("ok");
-  ASSERT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "window closed: \"Preferences\""; }, kPatience));
-  ASSERT_TRUE(
-      program.WaitForLine([&](const std::string& line) { return IsLine(bound, line); }, kPatience))
-      << program.Transcript();
+  ASSERT_TRUE(SetHotKey(program, 2, "F6", kPatience));
+  ASSERT_TRUE(program.WaitForLine(bound, kPatience)) << program.Transcript();
   const std::string rebound = portal.Component();
   ASSERT_FALSE(rebound.empty()) << "no active component after the new binding";
   // What kglobalaccel holds, in Qt's numbers: Control 0x04000000 + Alt 0x08000000 + the key.
@@ -181,7 +130,7 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
     ASSERT_TRUE(portal.Invoke(rebound, "pc" + port));
     EXPECT_TRUE(SwitchShows(program, "port=" + port)) << program.Transcript();
   }
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // A Wayland session whose desktop offers no global shortcuts (no portal at all here), with
@@ -189,15 +138,12 @@ TEST(ModernDesktopTest, HotKeysComeThroughKdesGlobalShortcutsPortal) {
 // windows have the keyboard (here, with no window manager, always).
 TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
   DesktopSession session({TrayHost::kNone, {}, {}, true});
-  ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const WorkFolder work("xwayland");
+  const ScratchFolder work("tallowmere-xwayland-");
   std::vector<std::string> environment = session.Environment();
   environment.emplace_back("XDG_SESSION_TYPE=wayland");
-  Child program({TALLOWMERE_SIM}, environment, work.Path(), true, true);
-  EXPECT_TRUE(
-      program.WaitForLine([](const std::string& line) { return line == kNoShortcuts; }, kPatience))
-      << program.Transcript();
+  Child program({TALLOWMERE_SIM}, environment, work.path(), true, true);
+  EXPECT_TRUE(program.WaitForLine(kNoShortcuts, kPatience)) << program.Transcript();
   session.Xdotool({"key", "ctrl+alt+3"});
   EXPECT_TRUE(SwitchShows(program, "port=3")) << program.Transcript();
   // The note under the hot keys makes the Preferences window taller (440 x 424 without it), not
@@ -217,7 +163,7 @@ TEST(ModernDesktopTest, WithoutGlobalShortcutsXWaylandGrabsAndTheUserIsTold) {
       << geometry;
   const std::size_t height = geometry.find("Geometry: 440x");
   EXPECT_GT(std::stoi(geometry.substr(height + 14)), 424) << geometry;
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // --- Xfce's panel: the StatusNotifierItem -------------------------------------------------------
@@ -259,19 +205,15 @@ class XfcePanel {
 
 TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
   DesktopSession session({TrayHost::kXfcePanel, {}, {}});
-  ASSERT_TRUE(session.Missing().empty()) << session.Missing();
   ASSERT_TRUE(session.Ready()) << session.Why();
-  const WorkFolder work("xfce");
-  Child program({TALLOWMERE_SIM}, session.Environment(), work.Path(), true, true);
-  ASSERT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
-      << program.Transcript();
+  const ScratchFolder work("tallowmere-xfce-");
+  Child program({TALLOWMERE_SIM}, session.Environment(), work.path(), true, true);
+  ASSERT_TRUE(program.WaitForLine("dock icon: velbrook1.icns", kPatience)) << program.Transcript();
   XfcePanel panel(session);
   EXPECT_TRUE(Eventually([&] { return panel.Port() == 1; }, kPatience)) << "no item in the panel";
 
   program.Send("hotkey 2");
-  ASSERT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "dock icon: velbrook2.icns"; }, kPollPatience))
+  ASSERT_TRUE(program.WaitForLine("dock icon: velbrook2.icns", kPollPatience))
       << program.Transcript();
   EXPECT_TRUE(Eventually([&] { return panel.Port() == 2; }, kPatience));
 
@@ -295,10 +237,9 @@ TEST(ModernDesktopTest, XfcesPanelHostsTheStatusNotifierItem) {
 
   // A click on the item is the application shown again: Preferences opens.
   panel.Click(1);
-  EXPECT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "window opened: \"Preferences\""; }, kPatience))
+  EXPECT_TRUE(program.WaitForLine("window opened: \"Preferences\"", kPatience))
       << program.Transcript();
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 // --- sway, headless, no X server ----------------------------------------------------------------
@@ -307,18 +248,13 @@ TEST(ModernDesktopTest, UnderSwayTheDesktopRunsOnWaylandAndSaysHowToBindKeys) {
   WaylandSession session(TALLOWMERE_SIM);
   ASSERT_TRUE(session.Ready()) << session.Why();
   Child program = session.StartProgram();
-  ASSERT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "dock icon: velbrook1.icns"; }, kPatience))
-      << program.Transcript();
+  ASSERT_TRUE(program.WaitForLine("dock icon: velbrook1.icns", kPatience)) << program.Transcript();
   // The one line, on a desktop without global shortcuts and without X.
-  EXPECT_TRUE(
-      program.WaitForLine([](const std::string& line) { return line == kNoShortcuts; }, kPatience))
-      << program.Transcript();
+  EXPECT_TRUE(program.WaitForLine(kNoShortcuts, kPatience)) << program.Transcript();
   EXPECT_TRUE(Eventually([&] { return session.BarPort() == 1; }, kPatience))
       << "no item in swaybar";
   program.Send("hotkey 3");
-  ASSERT_TRUE(program.WaitForLine(
-      [](const std::string& line) { return line == "dock icon: velbrook3.icns"; }, kPollPatience))
+  ASSERT_TRUE(program.WaitForLine("dock icon: velbrook3.icns", kPollPatience))
       << program.Transcript();
   EXPECT_TRUE(Eventually([&] { return session.BarPort() == 3; }, kPatience));
 
@@ -329,7 +265,7 @@ TEST(ModernDesktopTest, UnderSwayTheDesktopRunsOnWaylandAndSaysHowToBindKeys) {
   const std::string tree = session.Tree();
   EXPECT_NE(tree.find("\"app_id\": \"tallowmere-sim\""), std::string::npos) << tree;
   EXPECT_EQ(tree.find("\"shell\": \"xwayland\""), std::string::npos) << tree;
-  QuitsCleanly(program);
+  QuitsCleanly(program, kPatience);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // directory comes back and the folder goes, with everything in it, at the end.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,17 +9,14 @@
 #include <utility>
 #include <vector>
 
-struct WorkingDirectory {
+#include "tests/ScratchFolder.h"
+
+struct WorkingDirectory : ScratchFolder {
   using Bytes = std::vector<unsigned char>;
-  WorkingDirectory() : previous(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hotkeys-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-    std::filesystem::current_path(path);
+  WorkingDirectory() : ScratchFolder("hotkeys-"), previous(std::filesystem::current_path()) {
+    std::filesystem::current_path(path());
   }
-  ~WorkingDirectory() {
-    std::filesystem::current_path(previous);
-    std::filesystem::remove_all(path);
-  }
+  ~WorkingDirectory() { std::filesystem::current_path(previous); }
   static Bytes Read(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -46,5 +41,5 @@ struct WorkingDirectory {
     return HotKeyFile({{0x12, '1'}, {0x13, '2'}, {0x14, '3'}, {0x15, '4'}});
   }
 
-  std::filesystem::path previous, path;
+  std::filesystem::path previous;
 };

@@ -55,48 +55,51 @@ class HotKeyFileSavingTest : public ::testing::Test {
     WorkingDirectory::Write(file, previous);
     ASSERT_EQ(chown(file.c_str(), file_is.uid, file_is.gid), 0);
     ASSERT_EQ(chmod(file.c_str(), file_is.mode), 0);
-    ASSERT_EQ(chown(cwd.path.c_str(), folder_is.uid, folder_is.gid), 0);
-    ASSERT_EQ(chmod(cwd.path.c_str(), folder_is.mode), 0);
+    ASSERT_EQ(chown(cwd.path().c_str(), folder_is.uid, folder_is.gid), 0);
+    ASSERT_EQ(chmod(cwd.path().c_str(), folder_is.mode), 0);
     ASSERT_EQ(stat(file.c_str(), &before), 0);
   }
-  void ExpectFileIs(const Bytes& content, const Owned& owned) {
+  // `sameFile`: written in place, not replaced.
+  void ExpectFileIs(const Bytes& content, const Owned& owned, bool sameFile = true) {
     struct stat after {};
     ASSERT_EQ(stat(file.c_str(), &after), 0);
     EXPECT_EQ(WorkingDirectory::Read(file), content);
-    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_ino == before.st_ino, sameFile);
     EXPECT_EQ(after.st_uid, owned.uid);
     EXPECT_EQ(after.st_gid, owned.gid);
     EXPECT_EQ(after.st_mode & 07777, owned.mode);
   }
-  ~HotKeyFileSavingTest() override { chmod(cwd.path.c_str(), 0700); }
+  ~HotKeyFileSavingTest() override { chmod(cwd.path().c_str(), 0700); }
 
   WorkingDirectory cwd;
-  const fs::path file = cwd.path / "HOTKEY.CFG";
+  const fs::path file = cwd.path() / "HOTKEY.CFG";
   _HOT_KEY keys[4]{};
   Bytes saved,
       previous = WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {1, 'z'}});
   struct stat before {};
 };
 
-TEST_F(HotKeyFileSavingTest, AReadOnlyFileIsLeftAloneAndTheSaveFails) {
-  Prepare({kUser, kGroup, 0755}, {kUser, kGroup, 0444});
-  EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path, keys), 0);
-  ExpectFileIs(previous, {kUser, kGroup, 0444});
-  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path), fs::directory_iterator()), 1);
-}
-
-TEST_F(HotKeyFileSavingTest, AWritableFileInAFolderClosedToTheUserIsWrittenInPlace) {
-  Prepare({kUser, kGroup, 0555}, {kUser, kGroup, 0640});
-  EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path, keys), 1);
-  ExpectFileIs(saved, {kUser, kGroup, 0640});
-}
-
-TEST_F(HotKeyFileSavingTest, HardLinksKeepPointingAtTheSavedContent) {
-  Prepare({kUser, kGroup, 0755}, {kUser, kGroup, 0600});
-  fs::create_hard_link(file, cwd.path / "keys.bak");
-  EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path, keys), 1);
-  ExpectFileIs(saved, {kUser, kGroup, 0600});
-  EXPECT_EQ(WorkingDirectory::Read(cwd.path / "keys.bak"), saved);
+// A read-only file is left alone and the save fails; a writable one is written in place, even in
+// a folder closed to the user, and its hard links keep pointing at the saved content.
+TEST_F(HotKeyFileSavingTest, TheUsersOwnFileIsWrittenInPlaceOrLeftAlone) {
+  const struct {
+    mode_t folder, file;
+    int answer;
+    bool hardLink;
+  } cases[] = {{0755, 0444, 0, false}, {0555, 0640, 1, false}, {0755, 0600, 1, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    Prepare({kUser, kGroup, c.folder}, {kUser, kGroup, c.file});
+    if (c.hardLink)
+      fs::create_hard_link(file, cwd.path() / "keys.bak");
+    EXPECT_EQ(SaveAs(kUser, kGroup, cwd.path(), keys), c.answer);
+    ExpectFileIs(c.answer == 1 ? saved : previous, {kUser, kGroup, c.file});
+    EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()),
+              c.hardLink ? 2 : 1);
+    if (c.hardLink) {
+      EXPECT_EQ(WorkingDirectory::Read(cwd.path() / "keys.bak"), saved);
+    }
+  }
 }
 
 // Another user's file, writable by all, keeps its owner and permissions whoever saves it: root
@@ -110,13 +113,8 @@ TEST_F(HotKeyFileSavingTest, AnotherUsersFileKeepsItsOwner) {
   for (const auto& [file_is, saver] : cases) {
     SCOPED_TRACE(file_is.uid);
     Prepare({0, 0, 0777}, file_is);
-    EXPECT_EQ(SaveAs(saver.uid, saver.gid, cwd.path, keys), 1);
-    EXPECT_EQ(WorkingDirectory::Read(file), saved);
-    struct stat after {};
-    ASSERT_EQ(stat(file.c_str(), &after), 0);
-    EXPECT_EQ(after.st_uid, file_is.uid);
-    EXPECT_EQ(after.st_gid, file_is.gid);
-    EXPECT_EQ(after.st_mode & 07777, file_is.mode);
+    EXPECT_EQ(SaveAs(saver.uid, saver.gid, cwd.path(), keys), 1);
+    ExpectFileIs(saved, file_is, saver.uid != 0);
   }
 }
 

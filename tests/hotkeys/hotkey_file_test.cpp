@@ -21,7 +21,7 @@ class HotKeyFileTest : public ::testing::Test {
     return bytes;
   }
   WorkingDirectory cwd;
-  const fs::path file = cwd.path / "HOTKEY.CFG";
+  const fs::path file = cwd.path() / "HOTKEY.CFG";
   _HOT_KEY keys[4]{};
   const Bytes custom =
       WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {0x7A, 'z'}});
@@ -71,12 +71,12 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   fs::current_path("/");
   ASSERT_TRUE(HotKeyFilePath(&path));
   EXPECT_EQ(path, "/HOTKEY.CFG");
-  fs::create_directories(cwd.path / "deeper/still");
-  fs::current_path(cwd.path / "deeper/still");
+  fs::create_directories(cwd.path() / "deeper/still");
+  fs::current_path(cwd.path() / "deeper/still");
   EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
-  EXPECT_TRUE(fs::exists(cwd.path / "deeper/still/HOTKEY.CFG"));
+  EXPECT_TRUE(fs::exists(cwd.path() / "deeper/still/HOTKEY.CFG"));
   // Too long for 256 bytes, or not writable (not even for root): the defaults, silently.
-  const fs::path deep = cwd.path / std::string(200, 'd') / std::string(60, 'd');
+  const fs::path deep = cwd.path() / std::string(200, 'd') / std::string(60, 'd');
   fs::create_directories(deep);
   for (const fs::path& folder : {deep, fs::path("/proc")}) {
     fs::current_path(folder);
@@ -103,15 +103,15 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
   std::signal(SIGXFSZ, handler);
   EXPECT_EQ(written, 0);
   EXPECT_EQ(WorkingDirectory::Read(file), custom);
-  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
-  fs::create_directories(cwd.path / "kept");
-  WorkingDirectory::Write(cwd.path / "kept/keys.cfg", custom);
+  fs::create_directories(cwd.path() / "kept");
+  WorkingDirectory::Write(cwd.path() / "kept/keys.cfg", custom);
   fs::path target = "kept/keys.cfg";  // reached through 39 links: as many as are followed
   for (int i = 38; i >= 1; --i) {
-    fs::create_symlink(target, cwd.path / ("link" + std::to_string(i)));
+    fs::create_symlink(target, cwd.path() / ("link" + std::to_string(i)));
     target = "link" + std::to_string(i);
   }
   fs::create_symlink(target, file);
@@ -119,7 +119,7 @@ TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
   std::memcpy(keys, DefaultKeys, sizeof keys);
   EXPECT_EQ(SetHotKeyConfiguration(keys), 1);
   EXPECT_TRUE(fs::is_symlink(file));
-  EXPECT_EQ(WorkingDirectory::Read(cwd.path / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
+  EXPECT_EQ(WorkingDirectory::Read(cwd.path() / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
 }
 
 // The eight default keys are the number keys 1 to 8 of the main keyboard, as the platform

@@ -1,7 +1,5 @@
 #include "FakeSysfs.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 
@@ -30,14 +28,7 @@ std::string Hex4(unsigned value) {
 }  // namespace
 
 FakeSysfs::FakeSysfs() {
-  std::string pattern = (fs::temp_directory_path() / "tallowmere-sysfs-XXXXXX").string();
-  root_ = ::mkdtemp(pattern.data());
   fs::create_directories(root_ / "sys/class/hidraw");
-}
-
-FakeSysfs::~FakeSysfs() {
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
 }
 
 fs::path FakeSysfs::AddUsbHid(const Device& device) {

@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/ScratchFolder.h"
+
 class FakeSysfs {
  public:
   FakeSysfs();
-  ~FakeSysfs();
-  FakeSysfs(const FakeSysfs&) = delete;
-  FakeSysfs& operator=(const FakeSysfs&) = delete;
 
   struct Device {
     Device(std::uint16_t vendorID = 0x10D5, std::uint16_t productID = 0x55FF,
@@ -42,11 +41,12 @@ class FakeSysfs {
   std::filesystem::path AddUsbDevice(std::uint16_t vendor, std::uint16_t product);
   // The USB device folder above a hidraw folder.
   static std::filesystem::path UsbDeviceOf(const std::filesystem::path& hidraw);
-  const std::filesystem::path& Root() const { return root_; }
+  const std::filesystem::path& Root() const { return folder_.path(); }
 
  private:
   std::filesystem::path AddHid(const Device& device, bool onUsb);
   std::filesystem::path MakeUsbDevice(const Device& device, int n);
-  std::filesystem::path root_;
+  ScratchFolder folder_{"tallowmere-sysfs-"};
+  const std::filesystem::path& root_ = folder_.path();
   int next_ = 0;
 };

@@ -54,40 +54,27 @@ const std::vector<std::uint8_t> kSwitchDescriptor = {
 
 }  // namespace
 
-TEST(ReportDescriptor, LargestFeatureReportIncludesTheIdByte) {
-  EXPECT_EQ(MaxFeatureReportSize(kSwitchDescriptor), 8u);
-  // Feature items of one ID add up; bits round up to bytes.
-  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x85, 0x02, 0x75, 0x01, 0x95, 0x03, 0xB1,
-                                                           0x02, 0x95, 0x0A, 0xB1, 0x02}),
-            3u);
-}
-
-TEST(ReportDescriptor, UnnumberedReportsHaveNoIdByte) {
-  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x75, 0x08, 0x95, 0x08, 0xB1, 0x02}),
-            8u);
-  EXPECT_EQ(MaxFeatureReportSize(std::vector<std::uint8_t>{0x75, 0x08, 0x95, 0x08, 0x81, 0x02}),
-            0u);
-  EXPECT_EQ(MaxFeatureReportSize({}), 0u);
-}
-
-TEST(ReportDescriptor, LongItemsAndPushPopAreFollowed) {
-  const std::vector<std::uint8_t> descriptor = {
-      0xFE, 0x03, 0x10, 0xB1, 0x95, 0xFF,  // long item whose data looks like items
-      0x75, 0x08, 0x95, 0x04,              // 4 bytes
-      0xA4,                                // Push
-      0x97, 0x10, 0x00, 0x00, 0x00,        // Report Count 16 (4-byte item)
-      0xB4,                                // Pop: back to 4
-      0xB1, 0x02};
-  EXPECT_EQ(MaxFeatureReportSize(descriptor), 4u);
-}
-
-TEST(ReportDescriptor, MalformedDescriptorsAreErrors) {
-  std::vector<std::uint8_t> truncated(kSwitchDescriptor.begin(), kSwitchDescriptor.begin() + 2);
-  EXPECT_FALSE(MaxFeatureReportSize(truncated));  // Usage Page cut short
-  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xFE, 0x05, 0x00, 0x01}));
-  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xFE, 0x05}));
-  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0xB4}));  // Pop without Push
-  // Sizes beyond any real report.
-  EXPECT_FALSE(MaxFeatureReportSize(std::vector<std::uint8_t>{0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97,
-                                                              0xFF, 0xFF, 0xFF, 0xFF, 0xB1, 0x02}));
+// The largest feature report counts its ID byte; a malformed descriptor, or one with sizes beyond
+// any real report, is an error.
+TEST(ReportDescriptor, LargestFeatureReportOrAnError) {
+  using Bytes = std::vector<std::uint8_t>;
+  const std::pair<Bytes, std::optional<std::uint32_t>> cases[] = {
+      {kSwitchDescriptor, 8},
+      // Feature items of one ID add up; bits round up to bytes.
+      {{0x85, 0x02, 0x75, 0x01, 0x95, 0x03, 0xB1, 0x02, 0x95, 0x0A, 0xB1, 0x02}, 3},
+      {{0x75, 0x08, 0x95, 0x08, 0xB1, 0x02}, 8},  // unnumbered: no ID byte
+      {{0x75, 0x08, 0x95, 0x08, 0x81, 0x02}, 0},  // input only
+      {{}, 0},
+      // A long item whose data looks like items; Push, Report Count 16 in a 4-byte item, Pop.
+      {{0xFE, 0x03, 0x10, 0xB1, 0x95, 0xFF, 0x75, 0x08, 0x95, 0x04, 0xA4, 0x97, 0x10, 0x00, 0x00,
+        0x00, 0xB4, 0xB1, 0x02},
+       4},
+      {{kSwitchDescriptor.begin(), kSwitchDescriptor.begin() + 2}, std::nullopt},  // cut short
+      {{0xFE, 0x05, 0x00, 0x01}, std::nullopt},
+      {{0xFE, 0x05}, std::nullopt},
+      {{0xB4}, std::nullopt},  // Pop without Push
+      {{0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0xB1, 0x02}, std::nullopt},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(MaxFeatureReportSize(cases[i].first), cases[i].second) << "case " << i;
 }

@@ -23,9 +23,8 @@ class RunLoopTest : public ::testing::Test {
 TEST_F(RunLoopTest, TimersFireInTimeOrderOnTheVirtualClock) {
   std::vector<std::string> fired;
   const plat::Nanos s = plat::kNanosPerSecond;
-  const auto poll = loop.AddTimer(5 * s, 2 * s, [&] {
-    fired.push_back("poll@" + std::to_string(plat::Now() / s));
-  });
+  const auto poll = loop.AddTimer(
+      5 * s, 2 * s, [&] { fired.push_back("poll@" + std::to_string(plat::Now() / s)); });
   loop.AddTimer(6 * s, 0, [&] { fired.push_back("once@" + std::to_string(plat::Now() / s)); });
   loop.RunFor(10 * s);
   EXPECT_EQ(fired, (std::vector<std::string>{"poll@5", "once@6", "poll@7", "poll@9"}));
@@ -41,7 +40,8 @@ TEST_F(RunLoopTest, ATimerMayRemoveItselfAndTimeSpentInsideCallbacksCounts) {
   timer = loop.AddTimer(s, s, [&] {
     ++ticks;
     Delay(30, nullptr);  // half a second inside the callback
-    if (ticks == 3) loop.RemoveTimer(timer);
+    if (ticks == 3)
+      loop.RemoveTimer(timer);
   });
   loop.RunFor(100 * s);
   EXPECT_EQ(ticks, 3);
@@ -83,7 +83,8 @@ TEST_F(RunLoopTest, ReadySourcesAreServedWithoutWaitingForVirtualTime) {
   std::string got;
   const auto source = loop.AddSource(fds[0], [&] {
     char c;
-    if (read(fds[0], &c, 1) == 1) got += c;
+    if (read(fds[0], &c, 1) == 1)
+      got += c;
   });
   ASSERT_EQ(write(fds[1], "ab", 2), 2);
   loop.RunFor(plat::kNanosPerSecond);
@@ -96,37 +97,6 @@ TEST_F(RunLoopTest, ReadySourcesAreServedWithoutWaitingForVirtualTime) {
 TEST_F(RunLoopTest, RunningForeverWithNothingToDoReturns) {
   loop.RunUntil(plat::kForever);
   EXPECT_EQ(plat::Now(), 0);
-}
-
-}  // namespace
-
-#include "platform/EventLoopTimers.h"
-
-namespace {
-
-struct Ticks {
-  std::vector<double> at;
-  EventLoopTimerRef timer = nullptr;
-};
-
-void RecordTick(EventLoopTimerRef timer, void* userData) {
-  auto* ticks = static_cast<Ticks*>(userData);
-  EXPECT_EQ(timer, ticks->timer);
-  ticks->at.push_back(GetCurrentEventTime());
-  if (ticks->at.size() == 3) RemoveEventLoopTimer(timer);
-}
-
-TEST_F(RunLoopTest, EventLoopTimersFireAfterTheirDelayThenEveryInterval) {
-  Ticks ticks;
-  const int live = plat::LiveEventLoopTimers();
-  ASSERT_EQ(InstallEventLoopTimer(GetMainEventLoop(), 5.0, 2.0, NewEventLoopTimerUPP(RecordTick),
-                                  &ticks, &ticks.timer),
-            noErr);
-  EXPECT_EQ(plat::LiveEventLoopTimers(), live + 1);
-  EXPECT_EQ(plat::EventLoopTimerNextFire(ticks.timer), 5 * plat::kNanosPerSecond);
-  loop.RunFor(20 * plat::kNanosPerSecond);
-  EXPECT_EQ(ticks.at, (std::vector<double>{5.0, 7.0, 9.0}));
-  EXPECT_EQ(plat::LiveEventLoopTimers(), live);
 }
 
 }  // namespace

@@ -42,10 +42,18 @@ class PreferencesTest : public ::testing::Test {
     plat::ResetToolbox();
     plat::SetMainBundleResourcesDirectory("");
   }
-  // The switch as discovery leaves it in the switch record: open, of its link kind.
-  void Plug(plat::sim::SwitchConfig config) {
+  // The switch as discovery leaves it in the switch record: open, of its link kind, after it
+  // carried out `commands` (reports or packets of 8 bytes, zeros after those given).
+  void Plug(plat::sim::SwitchConfig config, const std::vector<Bytes>& commands = {}) {
     link = std::make_unique<SimulatedLink>(std::move(config));
     std::swap(KVMSwitch.info, link->info);
+    for (Bytes command : commands) {
+      command.resize(8);
+      if (link->simulated->Generation() == 2)
+        link->simulated->ExecuteCommandReport(command.data(), command.size());
+      else
+        link->simulated->ExecuteCommandPacket(command.data(), command.size());
+    }
   }
   // The bytes of every command the switch was sent since the last call.
   std::vector<Bytes> Sent() {

@@ -58,10 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Preferences, EverySwitchTest,
 TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInactive) {
   plat::sim::Capabilities offers;
   offers.buzzer = offers.audioFixable = offers.hub[1] = false;
-  Plug({.generation = 2, .capabilities = offers});
-  const UInt8 esc[8] = {4, 0x91, 0x29}, longest[8] = {4, 0x87, 100};
-  link->simulated->ExecuteCommandReport(esc, 8);
-  link->simulated->ExecuteCommandReport(longest, 8);
+  Plug({.generation = 2, .capabilities = offers}, {{4, 0x91, 0x29}, {4, 0x87, 100}});  // Esc, 100 s
   Open();
   EXPECT_FALSE(View(kBuzzerID).shown);
   EXPECT_TRUE(View(kFixAudioPortID).shown);
@@ -82,10 +79,7 @@ TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInact
 TEST_F(PreferencesLoadingTest, TheBuzzerOffTheShortestPeriodAndNoAudioAreShown) {
   plat::sim::Capabilities offers;
   offers.audio = false;
-  Plug({.generation = 2, .capabilities = offers});
-  const UInt8 quiet[8] = {4, 0x86, 0}, shortest[8] = {4, 0x87, 5};
-  link->simulated->ExecuteCommandReport(quiet, 8);
-  link->simulated->ExecuteCommandReport(shortest, 8);
+  Plug({.generation = 2, .capabilities = offers}, {{4, 0x86, 0}, {4, 0x87, 5}});  // quiet, 5 s
   Open();
   EXPECT_EQ(View(kBuzzerID).value, 0);
   EXPECT_EQ(Selected(kAutoScanPeriodID), "5");
@@ -123,7 +117,7 @@ void EditMainNib(const std::filesystem::path& folder, const std::vector<Items>& 
 
 TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeftAlone) {
   Plug({.generation = 2});
-  EditMainNib(cwd.path / "without", {{"\"Preferences\": {", "\"Other\": {"}});
+  EditMainNib(cwd.path() / "without", {{"\"Preferences\": {", "\"Other\": {"}});
   testing::internal::CaptureStderr();
   Open();
   testing::internal::GetCapturedStderr();
@@ -132,7 +126,7 @@ TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeft
   delete pOurWindow;
 
   plat::SetMainBundleResourcesDirectory("");
-  EditMainNib(cwd.path / "lacking",
+  EditMainNib(cwd.path() / "lacking",
               {{"\"HOTG\", \"id\": 3,", "\"HOTG\", \"id\": 33,"}, {"\"id\": 11,", "\"id\": 31,"}});
   const long handlers = plat::LiveEventHandlers();
   Open();

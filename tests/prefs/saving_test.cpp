@@ -23,18 +23,11 @@ class PreferencesSavingTest : public PreferencesTest {
   }
   // Opens the window on a switch that has carried out `commands`; nothing sent yet.
   void OpenOn(int generation, const std::vector<Bytes>& commands = {}) {
-    Plug({.generation = generation});
-    for (const Bytes& command : commands) {
-      if (generation == 2) {
-        link->simulated->ExecuteCommandReport(command.data(), command.size());
-      } else {
-        link->simulated->ExecuteCommandPacket(command.data(), command.size());
-      }
-    }
+    Plug({.generation = generation}, commands);
     Open();
     Sent();
   }
-  const std::filesystem::path file = cwd.path / "HOTKEY.CFG";
+  const std::filesystem::path file = cwd.path() / "HOTKEY.CFG";
 };
 
 TEST_F(PreferencesSavingTest, OKSendsEveryChangedSettingInItsFixedOrder) {
@@ -88,12 +81,9 @@ TEST_F(PreferencesSavingTest, UncheckingAHubFixBindsThatHub) {
 // The trigger keys as the switch knows them: USB usages of the keyboard page.
 TEST_F(PreferencesSavingTest, EachTriggerKeyIsSentAsItsUsage) {
   OpenOn(2);
-  for (const auto& [name, usage] :
-       std::vector<std::pair<std::string, UInt8>>{{"Num Lock", 0x53},
-                                                  {"Caps Lock", 0x39},
-                                                  {"F12", 0x45},
-                                                  {"Esc", 0x29},
-                                                  {"Scroll Lock", 0x47}}) {
+  const std::pair<std::string, UInt8> keys[] = {
+      {"Num Lock", 0x53}, {"Caps Lock", 0x39}, {"F12", 0x45}, {"Esc", 0x29}, {"Scroll Lock", 0x47}};
+  for (const auto& [name, usage] : keys) {
     Choose(kUniversalHotKeyID, name);
     Press("OK");
     EXPECT_EQ(link->simulated->TriggerKey(), usage) << name;

@@ -1,18 +1,9 @@
 #include "tests/scripting/ScriptingSession.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 #include <utility>
-
-extern char** environ;
 
 namespace scripting_test {
 namespace {
@@ -32,59 +23,33 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 Ran RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
-  char folder[] = "/tmp/scripting-run-XXXXXX";
   Ran ran;
-  if (mkdtemp(folder) == nullptr)
+  const ScratchFolder folder("scripting-run-");
+  if (folder.path().empty())
     return ran;
-  const std::string out = std::string(folder) + "/out";
-  const std::string err = std::string(folder) + "/err";
-  const desktop_test::ExecArguments exec(argv, environment);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_RDONLY);
-    dup2(null, STDIN_FILENO);
-    dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-    dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-    execvpe(exec.Argv()[0], exec.Argv(), exec.Envp());
-    _exit(127);
-  }
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(milliseconds(5));
-  }
-  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  ran.out = ReadAll(out);
-  ran.err = ReadAll(err);
-  std::filesystem::remove_all(folder);
+  // Its standard input stays /dev/null; the shell puts each output into a file of its own.
+  std::vector<std::string> shell{"sh", "-c", "exec \"$@\" >\"$0/out\" 2>\"$0/err\"", folder.path()};
+  shell.insert(shell.end(), argv.begin(), argv.end());
+  Child program(shell, environment, "", false);
+  ran.status = program.Wait(std::chrono::seconds(30)).value_or(-1);
+  ran.out = ReadAll(folder.path() / "out");
+  ran.err = ReadAll(folder.path() / "err");
   return ran;
 }
 
 ScriptingSession::ScriptingSession(std::vector<std::string> environment)
     : environment_(std::move(environment)) {
-  char folder[] = "/tmp/scripting-test-XXXXXX";
-  if (mkdtemp(folder) == nullptr) {
+  if (folder_.path().empty()) {
     why_ = "no scratch folder";
     return;
   }
-  folder_ = folder;
   for (const std::string& variable : environment_) {
     if (variable.starts_with("DBUS_SESSION_BUS_ADDRESS="))
       address_ = variable.substr(variable.find('=') + 1);
   }
-  if (address_.empty()) {
-    bus_ = Child({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address"}, {}, "",
-                 true);
-    address_ = bus_.ReadLine(kPatience).value_or("");
-    if (address_.empty()) {
-      why_ = "dbus-daemon did not start (scripts/install-deps.sh installs it)";
-      return;
-    }
+  if (address_.empty() && (address_ = desktop_test::StartBus(bus_, {"--session"}, {})).empty()) {
+    why_ = "dbus-daemon did not start (scripts/install-deps.sh installs it)";
+    return;
   }
   connection_ = g_dbus_connection_new_for_address_sync(
       address_.c_str(),
@@ -114,13 +79,11 @@ ScriptingSession::~ScriptingSession() {
     }
     g_main_context_unref(context_);
   }
-  if (!folder_.empty())
-    std::filesystem::remove_all(folder_);
 }
 
 std::vector<std::string> ScriptingSession::Environment() const {
   std::vector<std::string> environment{
-      "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + folder_};
+      "DISPLAY=", "WAYLAND_DISPLAY=", "XDG_RUNTIME_DIR=" + folder_.path().string()};
   environment.insert(environment.end(), environment_.begin(), environment_.end());
   environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address_);
   return environment;
@@ -140,23 +103,17 @@ bool ScriptingSession::Served() {
 }
 
 bool ScriptingSession::StartSim() {
-  sim_ = Child({TALLOWMERE_SIM}, Environment(), folder_, true);
+  sim_ = Child({TALLOWMERE_SIM}, Environment(), folder_.path(), true);
   return sim_.Started() && desktop_test::Eventually([&] { return Served(); }, kPatience);
 }
 
 std::string ScriptingSession::Sim(const std::string& lines) {
   sim_.Send(lines);
-  sim_.Send("status");
-  return sim_
-      .WaitForLine([](const std::string& line) { return line.starts_with("state="); }, kPatience)
-      .value_or("");
+  return desktop_test::Ask(sim_, "status", "state=", kPatience);
 }
 
 std::string ScriptingSession::SwitchLine() {
-  sim_.Send("sim");
-  return sim_
-      .WaitForLine([](const std::string& line) { return line.starts_with("switch v"); }, kPatience)
-      .value_or("");
+  return desktop_test::Ask(sim_, "sim", "switch v", kPatience);
 }
 
 std::string ScriptingSession::Call(const char* method, GVariant* parameters, std::string* message) {

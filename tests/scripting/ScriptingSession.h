@@ -48,7 +48,7 @@ class ScriptingSession {
   std::string SwitchLine();
   Child& Program() { return sim_; }
   // The programs' working folder (their HOTKEY.CFG), removed at the end.
-  const std::string& Folder() const { return folder_; }
+  std::string Folder() const { return folder_.path(); }
 
   // A call to the interface: "" when answered, else the D-Bus error's name; `message` gets its
   // text.
@@ -68,7 +68,7 @@ class ScriptingSession {
   static void Changed(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                       GVariant* parameters, gpointer self);
 
-  std::string folder_;
+  ScratchFolder folder_{"scripting-test-"};
   std::vector<std::string> environment_;
   Child bus_;
   Child sim_;

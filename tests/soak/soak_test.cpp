@@ -97,6 +97,10 @@ class Soak {
 
  private:
   int Below(int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(random_); }
+  template <typename T>
+  const T& AnyOf(const std::vector<T>& items) {
+    return items[static_cast<std::size_t>(Below(static_cast<int>(items.size())))];
+  }
   void Note(const std::string& step) {
     trace_.push_back(std::to_string(steps_) + " @" +
                      std::to_string(plat::NanosToSeconds(plat::Now())) + "s: " + step);
@@ -176,7 +180,7 @@ class Soak {
         usable.push_back(item);
     if (usable.empty())
       return;
-    const auto& item = usable[static_cast<std::size_t>(Below(static_cast<int>(usable.size())))];
+    const auto& item = AnyOf(usable);
     Note("Dock menu item " + item.text);
     plat::ChooseMenuItem(menu->ref, item.index);
   }
@@ -199,8 +203,7 @@ class Soak {
           editable.push_back(control);
       if (editable.empty())
         break;
-      const auto& control =
-          editable[static_cast<std::size_t>(Below(static_cast<int>(editable.size())))];
+      const auto& control = AnyOf(editable);
       if (control.kind == kControlKindCheckBox) {
         plat::ClickControl(control.ref);
       } else if (!control.popupItems.empty()) {

@@ -83,6 +83,20 @@ inline EventRef NewEvent(UInt32 eventClass, UInt32 kind) {
   return event;
 }
 
+// The command an event carries (zeros when it has none).
+inline HICommandExtended CommandOf(EventRef event) {
+  HICommandExtended command{};
+  GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr,
+                    &command);
+  return command;
+}
+
+// A four-character code as its text ('pref' -> "pref").
+inline std::string FourCCText(UInt32 code) {
+  return {static_cast<char>(code >> 24), static_cast<char>(code >> 16),
+          static_cast<char>(code >> 8), static_cast<char>(code)};
+}
+
 // Sends an event of that class and kind with no parameters and gives it back.
 inline OSStatus Send(EventTargetRef target, UInt32 eventClass, UInt32 kind) {
   EventRef event = NewEvent(eventClass, kind);

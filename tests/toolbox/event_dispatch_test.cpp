@@ -112,22 +112,6 @@ TEST_F(EventDispatchTest, HandlersMayBeRemovedOrNarrowedWhileAnEventRuns) {
   EXPECT_EQ(AddEventTypesToHandler(nullptr, 1, &three), paramErr);
 }
 
-TEST_F(EventDispatchTest, SendingFromInsideAHandlerRunsNested) {
-  EventTargetRef application = GetApplicationEventTarget();
-  On(application, kTestClass, 1, [&](EventHandlerCallRef, EventRef) {
-    log.push_back("outer begins");
-    EXPECT_EQ(Send(application, kTestClass, 2), noErr);
-    log.push_back("outer ends");
-    return noErr;
-  });
-  On(application, kTestClass, 2, [&](EventHandlerCallRef, EventRef) {
-    log.push_back("inner");
-    return noErr;
-  });
-  EXPECT_EQ(Send(application, kTestClass, 1), noErr);
-  EXPECT_EQ(log, (std::vector<std::string>{"outer begins", "inner", "outer ends"}));
-}
-
 TEST_F(EventDispatchTest, AWindowDisposedUnderItsHandlersLeavesThemValidUntilRemoved) {
   WindowRef window = PreferencesWindow();
   EventTargetRef target = GetWindowEventTarget(window);

@@ -82,12 +82,11 @@ TEST_F(MenusTest, ChoosingAnItemSendsItsCommandThroughTheActiveWindowToTheApplic
   Log(GetWindowEventTarget(window), kEventClassCommand, kEventCommandProcess, "window");
   On(GetApplicationEventTarget(), kEventClassCommand, kEventCommandProcess,
      [&](EventHandlerCallRef, EventRef event) {
-       HICommand command{};
-       GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
-                         nullptr, &command);
+       const HICommandExtended command = CommandOf(event);
        EXPECT_EQ(command.attributes, kHICommandFromMenu);
-       log.push_back("application " + std::to_string(command.menu.menuItemIndex) +
-                     (command.menu.menuRef == dock ? " of the Dock menu" : " of the menu bar"));
+       log.push_back(
+           "application " + std::to_string(command.source.menu.menuItemIndex) +
+           (command.source.menu.menuRef == dock ? " of the Dock menu" : " of the menu bar"));
        return noErr;
      });
   DisableMenuCommand(dock, FourCC("SPC3"));

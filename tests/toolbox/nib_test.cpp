@@ -1,15 +1,12 @@
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "platform/CFBundle.h"
 #include "platform/FrontModel.h"
 #include "platform/Menus.h"
+#include "platform/model/core/FileContents.h"
 #include "platform/model/toolbox/BuiltInNibs.h"
 #include "platform/model/toolbox/NibSource.h"
+#include "tests/ScratchFolder.h"
 #include "tests/toolbox/ToolboxFixture.h"
 
 namespace toolbox_test {
@@ -86,8 +83,8 @@ TEST_F(NibTest, TheMenuBarAndTheDockMenuSendTheApplicationsCommands) {
 // that differs by one byte is not taken for it.
 TEST_F(NibTest, TheBuiltInNibsAreWhatTheReaderMakesOfTheirFiles) {
   for (const char* name : {"main", "USBMENUDOCK"}) {
-    std::ifstream in(plat::MainBundleResourcesDirectory() + "/" + name + ".nib");
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string text =
+        plat::FileContents(plat::MainBundleResourcesDirectory() + "/" + name + ".nib").value_or("");
     std::string error;
     const auto read = plat::nib::ReadNib(text, error);
     const auto built = plat::nib::BuiltInNib(text);
@@ -102,17 +99,10 @@ class BadNibTest : public NibTest {
  protected:
   void SetUp() override {
     NibTest::SetUp();
-    folder =
-        std::filesystem::temp_directory_path() / ("tallowmere-nibs-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    plat::SetMainBundleResourcesDirectory(folder.string());
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(folder);
-    NibTest::TearDown();
+    plat::SetMainBundleResourcesDirectory(folder.path());
   }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(folder / (name + ".nib")) << text;
+    folder.Write(name + ".nib", text);
   }
   // Opens the nib, creates the window "W" from it, and answers the status and stderr.
   std::pair<OSStatus, std::string> OpenWindow(const char* nibName) {
@@ -127,7 +117,7 @@ class BadNibTest : public NibTest {
     }
     return {status, testing::internal::GetCapturedStderr()};
   }
-  std::filesystem::path folder;
+  ScratchFolder folder{"tallowmere-nibs-"};
 };
 
 TEST_F(BadNibTest, AnUnusableNibOrAMissingObjectGivesItsStatusAndOneLineNamingTheFile) {

@@ -21,13 +21,8 @@ class StandardHandlerTest : public ToolboxTest {
        });
     On(GetApplicationEventTarget(), kEventClassCommand, kEventCommandProcess,
        [this](EventHandlerCallRef, EventRef event) {
-         HICommandExtended command{};
-         GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command,
-                           nullptr, &command);
-         const char code[5] = {
-             static_cast<char>(command.commandID >> 24), static_cast<char>(command.commandID >> 16),
-             static_cast<char>(command.commandID >> 8), static_cast<char>(command.commandID), 0};
-         log.push_back(std::string("command ") + code);
+         const HICommandExtended command = CommandOf(event);
+         log.push_back("command " + FourCCText(command.commandID));
          EXPECT_EQ(command.attributes, kHICommandFromControl);
          return noErr;
        });

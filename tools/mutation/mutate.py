@@ -30,9 +30,10 @@ from pathlib import Path
 RUNNING = set()  # the builds and tests running now, stopped with the run
 
 SUBSYSTEMS = ("switch", "hid", "usb", "app", "prefs", "framework")
-# Tests left out: the desktop's (a display), the fuzz targets' and the virtual machine's are slow;
-# tests that install the build are not about the program's behaviour.
-SLOW_EXECUTABLES = re.compile(r"(^|/)(desktop_\w+|\w+_fuzz|\w*install\w*)$|/tests/vm/")
+# Tests left out: the desktops' (a display: desktop_e2e_tests, modern_desktop_tests, ...), the
+# fuzz targets' and the virtual machine's are slow, and on a loaded machine their time limits
+# would count as kills; tests that install the build are not about the program's behaviour.
+SLOW_EXECUTABLES = re.compile(r"(^|/)(\w*desktop_\w+|\w+_fuzz|\w*install\w*)$|/tests/vm/")
 SLOW_NAMES = re.compile(r"^(replay_|fuzz_|desktop|vm\.|package)|install")
 
 
