@@ -3,6 +3,7 @@
 #include "platform/DockTile.h"
 #include "platform/HotKeys.h"
 #include "platform/Multiprocessing.h"
+#include "platform/Nibs.h"
 #include "prefs/MainWindow.h"
 #include "tests/app/ApplicationFixture.h"
 
@@ -49,6 +50,11 @@ TEST_F(StartupTest, WithoutASwitchTheProgramRunsAndLeavesTheDockIconAlone) {
             }),
             0);
   EXPECT_TRUE(tile.shown.empty());
+  // Another start (only tests start the program twice) gives back the Dock menu's nib of the
+  // one before: one stays open, not one per start.
+  const int nibs = plat::LiveNibReferences();
+  EXPECT_EQ(RunProgram([] {}), 0);
+  EXPECT_EQ(plat::LiveNibReferences(), nibs);
 }
 
 }  // namespace
