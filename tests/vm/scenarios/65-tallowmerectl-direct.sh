@@ -53,6 +53,8 @@ udevadm control --reload
 echo "=== version 1 (gadget on dummy_hcd)"
 watch_hidraw
 start_switch gadget-switch
+# The gadget is plugged before the host has enumerated it: its HID interface's node comes last.
+wait_for "$work/hidraw.events" ' add ' 30
 udevadm settle --timeout=30
 ctl guest status
 ctl guest switch 2
