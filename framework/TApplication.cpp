@@ -1,5 +1,7 @@
 #include "framework/TApplication.h"
 
+#include <iterator>
+
 #include "framework/TNib.h"
 
 const EventTypeSpec TApplication::kEvents[6] = {
@@ -19,7 +21,7 @@ TApplication::~TApplication() = default;
 
 OSStatus TApplication::Init(CFStringRef menuBarName, CFStringRef nibName) {
   TNib nib;
-  OSStatus status = RegisterForEvents(6, kEvents);
+  OSStatus status = RegisterForEvents(static_cast<UInt32>(std::size(kEvents)), kEvents);
   if (status != noErr)
     return status;
   status = nib.Init(nibName);

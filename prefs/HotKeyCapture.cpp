@@ -82,13 +82,10 @@ OSStatus Handle_EventRawKeyDown(EventHandlerCallRef, EventRef event, void* userD
   fprintf(stderr, "keycode - %d - ", static_cast<int>(keyCode));
 
   // The one-character text of the key; empty when the key types nothing or its character cannot
-  // be had.
+  // be had (a failed request writes nothing).
   char text[2] = {0, 0};
   const OSStatus charStatus =
       GetEventParameter(event, kEventParamKeyMacCharCodes, typeChar, nullptr, 1, nullptr, &text[0]);
-  if (charStatus != noErr)
-    text[0] = 0;
-  text[1] = 0;
   fprintf(stderr, "Charcode - %d \n", static_cast<int>(static_cast<SInt8>(text[0])));
 
   const char* name = text;

@@ -43,8 +43,11 @@ class PreferencesTest : public ::testing::Test {
     plat::SetMainBundleResourcesDirectory("");
   }
   // The switch as discovery leaves it in the switch record: open, of its link kind, after it
-  // carried out `commands` (reports or packets of 8 bytes, zeros after those given).
+  // carried out `commands` (reports or packets of 8 bytes, zeros after those given). It takes
+  // the place of the switch plugged before.
   void Plug(plat::sim::SwitchConfig config, const std::vector<Bytes>& commands = {}) {
+    if (link)
+      std::swap(KVMSwitch.info, link->info);
     link = std::make_unique<SimulatedLink>(std::move(config));
     std::swap(KVMSwitch.info, link->info);
     for (Bytes command : commands) {

@@ -54,11 +54,14 @@ TEST_F(HotKeyCaptureTest, EachKeyIsReportedAndAKeyWithoutCharacterHasNoName) {
   plat::PressKey(kVK_F6, 0x10);
   plat::PressKey(0x0A, '\xA7');  // the ISO section key types a character above 127
   plat::PressKey(0x0A, 0);
+  TCarbonEvent bare(kEventClassKeyboard, kEventRawKeyDown);  // its character cannot be had
+  bare.SetParameter(kEventParamKeyCode, UInt32{kVK_ANSI_Q});
+  EXPECT_EQ(Handle_EventRawKeyDown(nullptr, bare, nullptr), eventParameterNotFoundErr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "keycode - 97 - Charcode - 16 \nkeycode - 10 - Charcode - -89 \n"
-            "keycode - 10 - Charcode - 0 \n");
+            "keycode - 10 - Charcode - 0 \nkeycode - 12 - Charcode - 0 \n");
   EXPECT_EQ(View(kHotKeyIDs[0]).text, "");
-  EXPECT_EQ(HotConfig[0].hotKey.keyCode, 0x0Au);
+  EXPECT_EQ(HotConfig[0].hotKey.keyCode, UInt32{kVK_ANSI_Q});
   EXPECT_STREQ(HotConfig[0].hotKey.keyName, "");
   // A handler given no field of the four takes nothing and says nothing.
   testing::internal::CaptureStderr();

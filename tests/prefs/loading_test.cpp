@@ -27,12 +27,14 @@ TEST_P(EverySwitchTest, ShowsExactlyWhatTheSwitchOffers) {
   Open();
   EXPECT_TRUE(View(kHotKeyGroupID).shown);
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(View(kHotKeyIDs[i]).shown && View(kPCKeyIDs[i]).shown, i < ports) << i;
+    EXPECT_EQ(View(kHotKeyIDs[i]).shown, i < ports) << i;
+    EXPECT_EQ(View(kPCKeyIDs[i]).shown, i < ports) << i;
     EXPECT_EQ(View(kHotKeyIDs[i]).text, std::to_string(i + 1));
   }
   EXPECT_TRUE(View(kOptionGroupId).usable);
   EXPECT_EQ(View(kBuzzerID).value, 1);
   EXPECT_EQ(View(kAudioPortNumberID).popupItems, Numbers(1, ports));
+  EXPECT_EQ(View(kAudioPortNumberID).maximum, ports);
   EXPECT_FALSE(View(kAudioPortNumberID).usable);  // the audio follows the active port
   EXPECT_EQ(View(kFixHUBPortIDs[1]).shown, hid);
   EXPECT_EQ(View(kHUBPortNumberIDs[1]).popupItems, Numbers(1, hid ? ports : 4));
@@ -78,12 +80,44 @@ TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInact
 
 TEST_F(PreferencesLoadingTest, TheBuzzerOffTheShortestPeriodAndNoAudioAreShown) {
   plat::sim::Capabilities offers;
-  offers.audio = false;
+  offers.audio = offers.universalHotKey = false;
   Plug({.generation = 2, .capabilities = offers}, {{4, 0x86, 0}, {4, 0x87, 5}});  // quiet, 5 s
   Open();
   EXPECT_EQ(View(kBuzzerID).value, 0);
   EXPECT_EQ(Selected(kAutoScanPeriodID), "5");
   EXPECT_FALSE(View(kFixAudioPortID).shown || View(kAudioPortNumberID).shown);
+  EXPECT_FALSE(View(kUniversalHotKeyID).shown);
+  Sent();
+  Press("OK");  // nothing is sent for what the switch lacks
+  EXPECT_TRUE(Sent().empty());
+}
+
+// The window is loaded afresh each time it opens: each switch's settings, and what a switch lacks
+// hidden again after a switch that had it (and nothing sent for it).
+TEST_F(PreferencesLoadingTest, ReopenedOnAnotherSwitchItShowsWhatThatOneOffersAndHolds) {
+  const ControlID settings[] = {kBuzzerID,         kFixAudioPortID,      kAudioPortNumberID,
+                                kFixHUBPortIDs[0], kHUBPortNumberIDs[0], kAutoScanPeriodID,
+                                kUniversalHotKeyID};
+  plat::sim::Capabilities none{false, false, false, false, {}, {}, false};
+  for (const auto& offers : {none, plat::sim::Capabilities{}, none}) {
+    Plug({.generation = 2, .capabilities = offers},
+         {{4, 0x85}, {4, 0x8C, 2}, {4, 0x8A, 3}, {4, 0x87, 30}});
+    Open();
+    for (const ControlID& id : settings)
+      EXPECT_EQ(View(id).shown, offers.buzzer) << id.id;
+    Sent();
+    Press("OK");
+    EXPECT_TRUE(Sent().empty());
+  }
+  Plug({.generation = 2}, {{4, 0x85}, {4, 0x8C, 2}, {4, 0x8A, 3}, {4, 0x87, 30}});
+  Open();
+  EXPECT_EQ(Selected(kAudioPortNumberID), "3");
+  EXPECT_EQ(Selected(kHUBPortNumberIDs[0]), "4");
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "30");
+  Press("Cancel");
+  Plug({.generation = 1}, {{6, 6}});  // the USB link's period is in units of 5 seconds
+  Open();
+  EXPECT_EQ(Selected(kAutoScanPeriodID), "30");
 }
 
 TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
@@ -97,6 +131,9 @@ TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
   Open();  // open already: nothing is loaded again
   EXPECT_EQ(plat::LiveEventHandlers(), handlers + 4 + 1);
   EXPECT_EQ(View(kHotKeyIDs[2]).text, "F6");
+  MainWindow::Create(false, CFSTR("Preferences"), CFSTR("main"));  // closed by the program
+  EXPECT_FALSE(plat::DescribeWindow(Window())->visible);
+  EXPECT_EQ(plat::LiveEventHandlers(), handlers + 1);
 }
 
 // Points the bundle at a copy of its nib "main" with each edit {from, to} made (the fixture goes
@@ -116,7 +153,7 @@ void EditMainNib(const std::filesystem::path& folder, const std::vector<Items>& 
 }
 
 TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeftAlone) {
-  Plug({.generation = 2});
+  Plug({.generation = 2}, {{4, 0x85}, {4, 0x8C, 1}});  // the audio fixed to port 2
   EditMainNib(cwd.path() / "without", {{"\"Preferences\": {", "\"Other\": {"}});
   testing::internal::CaptureStderr();
   Open();
@@ -126,15 +163,16 @@ TEST_F(PreferencesLoadingTest, AWindowOrControlsMissingFromTheDescriptionAreLeft
   delete pOurWindow;
 
   plat::SetMainBundleResourcesDirectory("");
-  EditMainNib(cwd.path() / "lacking",
-              {{"\"HOTG\", \"id\": 3,", "\"HOTG\", \"id\": 33,"}, {"\"id\": 11,", "\"id\": 31,"}});
+  EditMainNib(cwd.path() / "lacking", {{"\"HOTG\", \"id\": 3,", "\"HOTG\", \"id\": 33,"},
+                                       {"\"id\": 11,", "\"id\": 31,"},
+                                       {"\"id\": 12,", "\"id\": 32,"}});
   const long handlers = plat::LiveEventHandlers();
   Open();
   EXPECT_EQ(plat::LiveEventHandlers(), handlers + 3 + 1);
   EXPECT_EQ(View(kHotKeyIDs[3]).text, "4");  // loading went on past the missing field
   EXPECT_EQ(Selected(kUniversalHotKeyID), "Scroll Lock");
   Sent();
-  Press("OK");  // the missing buzzer box is not taken for an unchecked one
+  Press("OK");  // the missing buzzer and audio boxes are not taken for unchecked ones
   EXPECT_TRUE(Sent().empty());
 }
 

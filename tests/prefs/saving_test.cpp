@@ -106,17 +106,21 @@ TEST_F(PreferencesSavingTest, OKWithoutASwitchStoresOnlyTheHotKeys) {
   EXPECT_TRUE(Sent().empty());
 }
 
-// A command the window does not know goes on to the application (none here).
+// The window answers OK and Cancel itself; a command it does not know goes on to the
+// application (none here) and leaves the window open.
 TEST_F(PreferencesSavingTest, CommandsNotTheWindowsArePassedOn) {
-  OpenOn(2);
-  HICommand command{};
-  command.commandID = FourCCFromText("SPC2");
-  EventRef event = nullptr;
-  CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
-  SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
-  EXPECT_EQ(SendEventToEventTarget(event, GetWindowEventTarget(Window())), eventNotHandledErr);
-  ReleaseEvent(event);
-  EXPECT_TRUE(plat::DescribeWindow(Window())->visible);
+  for (const auto& [id, answer] :
+       {std::pair{"SPC2", eventNotHandledErr}, {"ok  ", noErr}, {"not!", noErr}}) {
+    OpenOn(2);
+    HICommand command{};
+    command.commandID = FourCCFromText(id);
+    EventRef event = nullptr;
+    CreateEvent(nullptr, kEventClassCommand, kEventCommandProcess, 0, 0, &event);
+    SetEventParameter(event, kEventParamDirectObject, typeHICommand, sizeof command, &command);
+    EXPECT_EQ(SendEventToEventTarget(event, GetWindowEventTarget(Window())), answer) << id;
+    ReleaseEvent(event);
+    EXPECT_EQ(plat::DescribeWindow(Window())->visible, answer != noErr) << id;
+  }
 }
 
 TEST_F(PreferencesSavingTest, TheUSBLinksPeriodsStartAtTwoUnits) {

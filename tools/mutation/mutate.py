@@ -14,9 +14,9 @@ docs/testing.md as equivalent, with the reason, are counted as equivalent too.
 """
 
 import argparse
+import hashlib
 import json
 import os
-import random
 import re
 import shutil
 import signal
@@ -24,6 +24,7 @@ import subprocess
 import sys
 import threading
 import time
+from collections import Counter
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -203,6 +204,28 @@ def all_mutants(root):
             if path.suffix in (".cpp", ".h"):
                 mutants.extend(mutants_of(root, str(path.relative_to(root))))
     return mutants
+
+
+def sample(root, mutants, seed, count):
+    """The `count` mutants that rank first by a hash of the seed and of what each mutant is: its
+    file, the text of its line, its place in that text and its change. A mutant's rank does not
+    depend on the others, so an edit leaves the sample as it was wherever the code is unchanged,
+    and runs before and after a change score the same mutants there. The order is the ranking's:
+    a run stopped early has scored a random part of the sample."""
+    texts = {}
+    seen = Counter()
+
+    def rank(mutant):
+        if mutant.path not in texts:
+            texts[mutant.path] = (root / mutant.path).read_text().split("\n")
+        line = texts[mutant.path][mutant.line - 1]
+        indent = len(line) - len(line.lstrip())
+        identity = (mutant.path, line.strip(), mutant.column - indent, mutant.original,
+                    mutant.replacement, mutant.kind)
+        seen[identity] += 1  # the same line may stand more than once in a file
+        return hashlib.sha256(f"{seed}|{identity}|{seen[identity]}".encode()).hexdigest()
+
+    return sorted(mutants, key=rank)[:count]
 
 
 def apply(text, mutant):
@@ -440,8 +463,7 @@ def main():
         wanted = {tuple(place.rsplit(":", 1)) for place in args.only}
         mutants = [m for m in mutants if (m.path, str(m.line)) in wanted]
     elif not args.all:
-        # In the sample's own random order: a run stopped early has scored a random part of it.
-        mutants = random.Random(args.seed).sample(mutants, min(args.count, len(mutants)))
+        mutants = sample(tree, mutants, args.seed, args.count)
     if args.list:
         for m in mutants:
             print(m)
