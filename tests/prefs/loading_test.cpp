@@ -134,6 +134,15 @@ TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
   MainWindow::Create(false, CFSTR("Preferences"), CFSTR("main"));  // closed by the program
   EXPECT_FALSE(plat::DescribeWindow(Window())->visible);
   EXPECT_EQ(plat::LiveEventHandlers(), handlers + 1);
+  // Closed again once others' handlers may have taken the fields' places: none of theirs goes.
+  EventHandlerRef others[4] = {};
+  for (EventHandlerRef& other : others)
+    InstallEventHandler(GetApplicationEventTarget(), Handle_EventRawKeyDown, 0, nullptr, nullptr,
+                        &other);
+  MainWindow::Create(false, CFSTR("Preferences"), CFSTR("main"));
+  EXPECT_EQ(plat::LiveEventHandlers(), handlers + 1 + 4);
+  for (EventHandlerRef other : others)
+    RemoveEventHandler(other);
 }
 
 // Points the bundle at a copy of its nib "main" with each edit {from, to} made (the fixture goes
