@@ -35,6 +35,13 @@ TEST_F(DiscoveryTest, StartingWithNoSwitchArmsOneWatchForEachOfTheTablePairsOnly
   EXPECT_EQ(plat::LiveEventLoopTimers(), 0);
 }
 
+// A watch that cannot be made ends discovery with its status; the pairs after it stay unwatched.
+TEST_F(DiscoveryTest, AWatchThatCannotBeMadeEndsDiscoveryWithItsStatus) {
+  plat::IORegistry::Shared().FailMatchingNotificationAfter(2, kIOReturnNoMemory);
+  EXPECT_EQ(HIDSetMatchingDevices(&KVMSwitch, DeviceList, VendorCount), kIOReturnNoMemory);
+  EXPECT_EQ(plat::IORegistry::Shared().MatchingNotificationCount(), 2u);
+}
+
 // Each supported pair on its own, at both ends of each range, and the neighbours outside them.
 TEST_F(DiscoveryTest, EachSupportedPairIsFoundOnItsOwnAndItsNeighboursAreNot) {
   const struct {

@@ -156,7 +156,24 @@ std::size_t IORegistry::InterestNotificationCount() {
   return interests_.size();
 }
 
+void IORegistry::FailMatchingNotificationAfter(std::size_t succeeding, kern_return_t status) {
+  matchingFault_ = MatchingFault{succeeding, status};
+}
+
+std::optional<kern_return_t> IORegistry::TakeMatchingNotificationFault() {
+  if (!matchingFault_)
+    return std::nullopt;
+  if (matchingFault_->succeeding > 0) {
+    --matchingFault_->succeeding;
+    return std::nullopt;
+  }
+  const kern_return_t status = matchingFault_->status;
+  matchingFault_.reset();
+  return status;
+}
+
 void IORegistry::Reset() {
+  matchingFault_.reset();
   services_.clear();
   matchers_.clear();
   interests_.clear();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/CoreFoundation.h"
@@ -55,6 +56,12 @@ class IORegistry {
   std::size_t ArmedMatchingNotificationCount();
   std::size_t InterestNotificationCount();
 
+  // For tests: after `succeeding` more first-match notifications are made, the next one fails
+  // with `status` (once).
+  void FailMatchingNotificationAfter(std::size_t succeeding, kern_return_t status);
+  // The status the notification being made fails with, if it is the one to fail.
+  std::optional<kern_return_t> TakeMatchingNotificationFault();
+
   // Forgets every service, port, notification and handle, for the next test.
   void Reset();
 
@@ -65,6 +72,11 @@ class IORegistry {
   std::vector<std::shared_ptr<IONotificationPort>> ports_;
   std::vector<std::weak_ptr<MatchingNotifier>> matchers_;
   std::vector<std::weak_ptr<InterestNotifier>> interests_;
+  struct MatchingFault {
+    std::size_t succeeding;
+    kern_return_t status;
+  };
+  std::optional<MatchingFault> matchingFault_;
 };
 
 }  // namespace plat

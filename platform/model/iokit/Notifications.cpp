@@ -127,6 +127,10 @@ kern_return_t IOServiceAddMatchingNotification(IONotificationPortRef notifyPort,
     CFRelease(matching);
     return kIOReturnUnsupported;
   }
+  if (auto fault = registry.TakeMatchingNotificationFault()) {
+    CFRelease(matching);
+    return *fault;
+  }
   plat::IORegistry::StartBackend();
   std::vector<std::shared_ptr<plat::IOService>> present;
   for (const auto& service : registry.Services()) {
