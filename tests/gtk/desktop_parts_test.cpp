@@ -1,10 +1,9 @@
 // The desktop front's parts that need no display: the key table shared by the hot-key grabs and
 // the key capture, the portal's triggers, the tray item's pixels, the session's property changes,
-// the choice of front, and the console input that does not end the program.
+// and the console input that does not end the program.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <set>
 #include <sstream>
 
@@ -13,7 +12,6 @@
 #include "platform/RunLoop.h"
 #include "platform/console/Console.h"
 #include "platform/console/InputReader.h"
-#include "platform/gtk/DesktopFront.h"
 #include "platform/gtk/KeyTable.h"
 #include "platform/gtk/PortalHotKeys.h"
 #include "platform/gtk/SessionWatch.h"
@@ -105,17 +103,6 @@ TEST(SessionWatch, ActiveBecomesTheSessionEvents) {
     g_variant_unref(properties);
     EXPECT_EQ(plat::UserSessionActive(), active) << changed;
   }
-}
-
-// Without a display named, the desktop is not tried (and GTK is not even started).
-TEST(FrontChoice, NoDisplayMeansTheConsole) {
-  const char* display = std::getenv("DISPLAY");
-  const std::string saved = display == nullptr ? "" : display;
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  EXPECT_FALSE(DesktopFront::OpenDisplay());
-  if (display != nullptr)
-    setenv("DISPLAY", saved.c_str(), 1);
 }
 
 // Under the desktop, commands on standard input are an extra: their end is not the program's.

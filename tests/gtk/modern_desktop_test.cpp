@@ -8,10 +8,8 @@
 // - sway on its headless back end with no X server: the program on GDK's Wayland back end, its
 //   item in swaybar, and no global shortcuts (wlroots has no portal for them).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <regex>
 #include <thread>
 

@@ -40,10 +40,7 @@ fs::path FakeSysfs::AddVirtualHid(const Device& device) {
 }
 
 fs::path FakeSysfs::AddUsbDevice(std::uint16_t vendor, std::uint16_t product) {
-  Device device;
-  device.vendor = vendor;
-  device.product = product;
-  return MakeUsbDevice(device, next_++);
+  return MakeUsbDevice(Device(vendor, product), next_++);
 }
 
 fs::path FakeSysfs::MakeUsbDevice(const Device& device, int n) {
