@@ -173,8 +173,6 @@ bool Child::WaitForLine(const std::string& line, milliseconds timeout) {
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output, milliseconds timeout) {
   Child tool(argv, environment, "", true);
-  if (!tool.Started())
-    return -1;
   std::string all;
   while (std::optional<std::string> line = tool.ReadLine(timeout))
     all += *line + "\n";

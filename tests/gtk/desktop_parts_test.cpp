@@ -82,9 +82,8 @@ TEST(StatusNotifierItem, PixelsGoAlphaFirst) {
   EXPECT_EQ(ArgbPixels(rgba), (std::vector<guint8>{4, 1, 2, 3, 8, 5, 6, 7}));
   g_object_unref(rgba);
   GdkPixbuf* rgb = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, 1, 1);
-  gdk_pixbuf_get_pixels(rgb)[0] = 9;
-  gdk_pixbuf_get_pixels(rgb)[1] = 10;
-  gdk_pixbuf_get_pixels(rgb)[2] = 11;
+  const guint8 one[] = {9, 10, 11};
+  std::copy(std::begin(one), std::end(one), gdk_pixbuf_get_pixels(rgb));
   EXPECT_EQ(ArgbPixels(rgb), (std::vector<guint8>{255, 9, 10, 11}));
   g_object_unref(rgb);
 }
