@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "platform/CFBundle.h"
+#include "tests/bundle/NoLocaleSettings.h"
 
 namespace {
 
@@ -14,23 +14,7 @@ std::string Localized(const char* key, const char* value = nullptr, CFStringRef 
   return plat::ToStdString(static_cast<CFStringRef>(text.get()));
 }
 
-// Each case starts with no locale settings; the real ones come back afterwards.
-struct LocalizedStringTest : ::testing::Test {
-  void SetUp() override {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-      if (const char* value = std::getenv(name))
-        saved[name] = value;
-      unsetenv(name);
-    }
-  }
-  void TearDown() override {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
-      unsetenv(name);
-    for (const auto& [name, value] : saved)
-      setenv(name.c_str(), value.c_str(), 1);
-  }
-  std::map<std::string, std::string> saved;
-};
+using LocalizedStringTest = NoLocaleSettings;
 
 // This machine has only the C locales installed.
 TEST_F(LocalizedStringTest, UsersLanguageIsFoundWithOnlyTheCLocalesInstalled) {

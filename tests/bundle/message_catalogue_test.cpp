@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "platform/CFBundle.h"
 #include "platform/model/bundle/MessageCatalogue.h"
 #include "tests/ScratchFolder.h"
+#include "tests/bundle/NoLocaleSettings.h"
 
 namespace {
 
@@ -91,7 +91,9 @@ TEST(MessageCatalogueTest, DamagedCataloguesAreRefused) {
 
 // A bundle whose German catalogue is damaged: the lookup does not hand it to gettext, and the
 // user's next language is used.
-TEST(MessageCatalogueTest, ALanguageWithADamagedCatalogueIsPassedOver) {
+using DamagedCatalogueTest = NoLocaleSettings;
+
+TEST_F(DamagedCatalogueTest, ALanguageWithADamagedCatalogueIsPassedOver) {
   ScratchFolder bundle;
   Bytes damaged = Catalogue(kGerman);
   Put(damaged, 12, 0xfffffff0);
@@ -100,25 +102,12 @@ TEST(MessageCatalogueTest, ALanguageWithADamagedCatalogueIsPassedOver) {
       {{"", "Content-Type: text/plain; charset=UTF-8\n"}, {"Start Auto-Scan", "Démarrer"}});
   bundle.Write("locale/fr/LC_MESSAGES/tallowmere.mo", std::string(french.begin(), french.end()));
   plat::SetMainBundleResourcesDirectory(bundle.path().string());
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
-  for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(name);
-    saved.emplace_back(name, value == nullptr ? std::nullopt : std::optional<std::string>(value));
-    unsetenv(name);
-  }
   setenv("LANG", "C.UTF-8", 1);
   setenv("LANGUAGE", "de_DE:fr", 1);
 
   plat::CFHolder text(CFBundleCopyLocalizedString(CFBundleGetMainBundle(), CFSTR("Start Auto-Scan"),
                                                   nullptr, nullptr));
   EXPECT_EQ(plat::ToStdString(static_cast<CFStringRef>(text.get())), "Démarrer");
-
-  for (const auto& [name, value] : saved) {
-    if (value)
-      setenv(name.c_str(), value->c_str(), 1);
-    else
-      unsetenv(name.c_str());
-  }
   plat::SetMainBundleResourcesDirectory("");
 }
 

@@ -64,11 +64,8 @@ TEST_F(ConsoleTest, TheDockMenuIsListedAsShownAndChosenByItsNumberInTheListing) 
   EXPECT_EQ(Run({"dock 2", "dock 5"}), "");
   EXPECT_EQ(log, (std::vector<std::string>{"SPC2", "Auto"}));
 
-  // Mistakes change nothing.
-  EXPECT_EQ(Run({"dock 6", "dock two", "dock 0"}),
-            "dock: the Dock menu has no item 6 (it shows 5)\n"
-            "dock: \"two\" is not an item number\n"
-            "dock: \"0\" is not an item number\n");
+  // Mistakes change nothing (more of them are in the mistakes transcript).
+  EXPECT_EQ(Run({"dock 0"}), "dock: \"0\" is not an item number\n");
   ChangeMenuItemAttributes(dock, 5, kMenuItemAttrDisabled, 0);
   EXPECT_EQ(Run({"dock 3"}), "dock: item 3 is disabled\n");
   EXPECT_EQ(log.size(), 2u);

@@ -46,10 +46,6 @@ Answers answers;
 // What the record's report must hold after a good read.
 std::uint8_t expected[12];
 
-IOReturn Succeed(void*) {
-  return kIOReturnSuccess;
-}
-
 IOReturn GetReport(void*, IOHIDReportType, UInt32 reportID, void* buffer, UInt32* size, UInt32,
                    IOHIDReportCallbackFunction, void*, void*) {
   std::size_t given = 0;
@@ -62,19 +58,6 @@ IOReturn GetReport(void*, IOHIDReportType, UInt32 reportID, void* buffer, UInt32
   const std::size_t length = reportID == 5 ? 4 : 8;
   std::memset(target, 0, length);
   std::memcpy(target, bytes, std::min(given, length));
-  return kIOReturnSuccess;
-}
-
-IOReturn GetVendor(void*, UInt16* vendor) {
-  *vendor = 0x10D5;
-  return kIOReturnSuccess;
-}
-IOReturn GetProduct(void*, UInt16* product) {
-  *product = 0x5500;
-  return kIOReturnSuccess;
-}
-IOReturn GetSerialIndex(void*, UInt8* index) {
-  *index = 3;
   return kIOReturnSuccess;
 }
 
@@ -106,18 +89,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   answers = Answers{data, size, 1, false};
   std::memset(expected, 0, sizeof expected);
 
+  const auto succeed = [](void*) { return kIOReturnSuccess; };
   IOHIDDeviceInterface122 hid{};
   hid.open = [](void*, IOOptionBits) { return kIOReturnSuccess; };
-  hid.close = Succeed;
+  hid.close = succeed;
   hid.getReport = GetReport;
   IOHIDDeviceInterface122* hidTable = &hid;
 
   IOUSBDeviceInterface182 usb{};
-  usb.USBDeviceOpen = Succeed;
-  usb.USBDeviceClose = Succeed;
-  usb.GetDeviceVendor = GetVendor;
-  usb.GetDeviceProduct = GetProduct;
-  usb.USBGetSerialNumberStringIndex = GetSerialIndex;
+  usb.USBDeviceOpen = succeed;
+  usb.USBDeviceClose = succeed;
+  usb.GetDeviceVendor = [](void*, UInt16* vendor) {
+    *vendor = 0x10D5;
+    return kIOReturnSuccess;
+  };
+  usb.GetDeviceProduct = [](void*, UInt16* product) {
+    *product = 0x5500;
+    return kIOReturnSuccess;
+  };
+  usb.USBGetSerialNumberStringIndex = [](void*, UInt8* index) {
+    *index = 3;
+    return kIOReturnSuccess;
+  };
   usb.DeviceRequest = DeviceRequest;
   IOUSBDeviceInterface182* usbTable = &usb;
 

@@ -11,9 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -22,11 +19,8 @@
 extern char** environ;
 
 namespace desktop_test {
-namespace {
 
 using Clock = std::chrono::steady_clock;
-
-}  // namespace
 
 ExecArguments::ExecArguments(const std::vector<std::string>& argv,
                              const std::vector<std::string>& added)
@@ -164,11 +158,8 @@ std::optional<std::string> Child::ReadLine(milliseconds timeout) {
 std::optional<std::string> Child::WaitForLine(const std::function<bool(const std::string&)>& wanted,
                                               milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
-  while (Clock::now() < deadline) {
-    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
-    std::optional<std::string> line = ReadLine(left);
-    if (!line)
-      return std::nullopt;
+  while (std::optional<std::string> line =
+             ReadLine(std::chrono::duration_cast<milliseconds>(deadline - Clock::now()))) {
     if (wanted(*line))
       return line;
   }
@@ -182,8 +173,6 @@ bool Child::WaitForLine(const std::string& line, milliseconds timeout) {
 int RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             std::string* output, milliseconds timeout) {
   Child tool(argv, environment, "", true);
-  if (!tool.Started())
-    return -1;
   std::string all;
   while (std::optional<std::string> line = tool.ReadLine(timeout))
     all += *line + "\n";
@@ -296,13 +285,12 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
     why_ = "no temporary folder";
     return;
   }
-  const std::vector<std::string> folders{"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-                                         "XDG_DATA_HOME=" + home + "/.local/share",
-                                         "XDG_CACHE_HOME=" + home + "/.cache",
-                                         "XDG_RUNTIME_DIR=" + home + "/run"};
+  std::vector<std::string> busEnvironment{"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
+                                          "XDG_DATA_HOME=" + home + "/.local/share",
+                                          "XDG_CACHE_HOME=" + home + "/.cache",
+                                          "XDG_RUNTIME_DIR=" + home + "/run"};
   std::filesystem::create_directories(home + "/run");
   std::filesystem::permissions(home + "/run", std::filesystem::perms::owner_all);
-  std::vector<std::string> busEnvironment = folders;
   busEnvironment.insert(busEnvironment.end(), setup.environment.begin(), setup.environment.end());
 
   // Xvfb tells its display number on its standard output.
@@ -336,12 +324,6 @@ DesktopSession::DesktopSession(const SessionSetup& setup) {
     return;
   }
   StartTray(setup.tray);
-}
-
-DesktopSession::~DesktopSession() {
-  tray_ = Child();
-  bus_ = Child();
-  xvfb_ = Child();
 }
 
 void DesktopSession::StartTray(TrayHost tray) {

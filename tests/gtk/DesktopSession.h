@@ -120,7 +120,6 @@ class DesktopSession {
   // Starts the display, the bus and the tray, with HOME and the XDG folders in a fresh folder.
   // `Why` names a program that is not installed, or says what failed when one did not start.
   explicit DesktopSession(const SessionSetup& setup = {});
-  ~DesktopSession();
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
   bool Ready() const { return why_.empty(); }
@@ -136,6 +135,7 @@ class DesktopSession {
  private:
   void StartTray(TrayHost tray);
 
+  // Ended in the reverse order: the tray, the bus, the display, then the folder goes.
   ScratchFolder home_{"tallowmere-session-"};
   Child xvfb_;
   Child bus_;

@@ -64,16 +64,14 @@ Picture ReadPpm(const std::string& path) {
   file.get();
   if (!file || magic != "P6" || maximum != 255 || width <= 0 || height <= 0)
     return {};
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(width) *
+                                   static_cast<std::size_t>(height) * 3);
+  if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    return {};
   Picture picture{width, height, {}};
-  picture.pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-  for (int y = 0; y < height; ++y) {
-    if (!file.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(row.size())))
-      return {};
-    for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
-      picture.pixels.push_back((std::uint32_t{row[3 * x]} << 16) |
-                               (std::uint32_t{row[3 * x + 1]} << 8) | row[3 * x + 2]);
-    }
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    picture.pixels.push_back((std::uint32_t{bytes[i]} << 16) | (std::uint32_t{bytes[i + 1]} << 8) |
+                             bytes[i + 2]);
   }
   return picture;
 }

@@ -96,11 +96,6 @@ WaylandSession::WaylandSession(const std::string& program) {
     why_ = "swaybar's tray did not start";
 }
 
-WaylandSession::~WaylandSession() {
-  sway_ = Child();
-  bus_ = Child();
-}
-
 std::vector<std::string> WaylandSession::AsUser(std::vector<std::string> argv) const {
   if (!dropPrivileges_)
     return argv;

@@ -16,7 +16,6 @@ class WaylandSession {
  public:
   // `program`: the executable to copy (its bundle is share/tallowmere beside its folder).
   explicit WaylandSession(const std::string& program);
-  ~WaylandSession();
   WaylandSession(const WaylandSession&) = delete;
   WaylandSession& operator=(const WaylandSession&) = delete;
 
@@ -39,6 +38,7 @@ class WaylandSession {
   std::string program_;
   std::vector<std::string> environment_;
   bool dropPrivileges_ = false;
+  // Ended in the reverse order: sway, then the bus.
   Child bus_;
   Child sway_;
   std::string why_;

@@ -8,10 +8,8 @@
 // - sway on its headless back end with no X server: the program on GDK's Wayland back end, its
 //   item in swaybar, and no global shortcuts (wlroots has no portal for them).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <regex>
 #include <thread>
 
@@ -182,17 +180,14 @@ class XfcePanel {
     return window_.empty() ? Picture{} : WindowPicture(session_.Display(), std::stoul(window_));
   }
 
-  // The item in the panel: where its pixels are (the panel is white).
-  Box Item() {
-    const Picture shot = Shot();
-    return NotBackground(shot, 0xFFFFFF, 0, 0, shot.width, shot.height);
-  }
   int Port() {
     const Picture shot = Shot();
     return shot.width == 0 ? -1 : LitSquare(shot);
   }
+  // A click on the item, where its pixels are (the panel is white).
   void Click(int button) {
-    const Box item = Item();
+    const Picture shot = Shot();
+    const Box item = NotBackground(shot, 0xFFFFFF, 0, 0, shot.width, shot.height);
     session_.Xdotool(
         {"mousemove", "--window", window_, std::to_string((item.left + item.right) / 2),
          std::to_string((item.top + item.bottom) / 2), "click", std::to_string(button)});

@@ -29,7 +29,7 @@ int FakeHidraw::Ioctl(int, unsigned long request, void* argument) {
   gate_.wait(lock, [this] { return !shut_; });
   if (_IOC_NR(request) == _IOC_NR(HIDIOCGFEATURE(0))) {
     std::copy_n(answer.begin(), std::min(answer.size(), size), bytes);
-    return answerCount >= 0 ? answerCount : static_cast<int>(answer.size());
+    return static_cast<int>(answer.size());
   }
   return static_cast<int>(size);
 }

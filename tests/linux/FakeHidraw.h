@@ -25,9 +25,8 @@ class FakeHidraw final : public plat::linux_dev::HidrawSystem {
   dev_t number = makedev(244, 0);
   hidraw_devinfo info{0x03, 0x10D5, 0x5501};
   int openError = 0;  // an errno for open() to fail with
-  // The feature report a HIDIOCGFEATURE answers with (report ID first); the count it returns.
+  // The feature report a HIDIOCGFEATURE answers with (report ID first).
   std::vector<std::uint8_t> answer;
-  int answerCount = -1;  // -1: the answer's size
 
   int Open(const char*) override;
   int DeviceNumber(int fd, dev_t* number) override;

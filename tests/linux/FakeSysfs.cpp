@@ -40,10 +40,7 @@ fs::path FakeSysfs::AddVirtualHid(const Device& device) {
 }
 
 fs::path FakeSysfs::AddUsbDevice(std::uint16_t vendor, std::uint16_t product) {
-  Device device;
-  device.vendor = vendor;
-  device.product = product;
-  return MakeUsbDevice(device, next_++);
+  return MakeUsbDevice(Device(vendor, product), next_++);
 }
 
 fs::path FakeSysfs::MakeUsbDevice(const Device& device, int n) {
@@ -97,8 +94,7 @@ fs::path FakeSysfs::AddHid(const Device& device, bool onUsb) {
   }
   Write(hid / "uevent", "HID_ID=0003:0000" + std::string(ids + 5, 4) + ":0000" +
                             std::string(ids + 10, 4) + "\nHID_UNIQ=" + device.uniq + "\n");
-  Write(hid / "report_descriptor",
-        std::string(device.reportDescriptor.begin(), device.reportDescriptor.end()));
+  Write(hid / "report_descriptor", device.reportDescriptor);
   Write(hidraw / "uevent", "DEVNAME=hidraw" + std::to_string(n) + "\n");
   Write(hidraw / "dev", std::to_string(kHidrawMajor) + ":" + std::to_string(n) + "\n");
   fs::create_directory_symlink(fs::relative(hidraw, root_ / "sys/class/hidraw"),

@@ -87,8 +87,7 @@ TEST(HidrawConnection, FeatureReportsReachTheNodeByteForByte) {
   size = sizeof plain;
   ASSERT_EQ(rig.connection.GetReport(kIOHIDReportTypeFeature, 0, plain, &size), kIOReturnSuccess);
   EXPECT_EQ(size, 2u);
-  EXPECT_EQ(plain[0], 0xAA);
-  EXPECT_EQ(plain[1], 0xBB);
+  EXPECT_EQ(std::vector<UInt8>(plain, plain + 2), (std::vector<UInt8>{0xAA, 0xBB}));
   const UInt8 unnumbered[2] = {0x11, 0x22};
   ASSERT_EQ(rig.connection.SetReport(kIOHIDReportTypeFeature, 0, unnumbered, 2), kIOReturnSuccess);
 

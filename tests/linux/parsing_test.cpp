@@ -8,7 +8,7 @@
 
 using namespace plat::linux_dev;
 
-TEST(Uevent, ReadsHidIdentityAndSerialNumber) {
+TEST(Uevent, ReadsHidIdentityAndSerialNumberIfAny) {
   const auto values = ParseUevent(
       "DRIVER=hid-generic\nHID_ID=0003:000010D5:000055FF\nHID_NAME=Velbrook KVM\n"
       "garbage line\n=novalue\nHID_UNIQ=V1-0042\n");
@@ -20,9 +20,7 @@ TEST(Uevent, ReadsHidIdentityAndSerialNumber) {
   EXPECT_EQ(id->vendor, 0x10D5u);
   EXPECT_EQ(id->product, 0x55FFu);
   EXPECT_EQ(SerialNumberFromUniq(values), "V1-0042");
-}
-
-TEST(Uevent, EmptyOrMissingUniqIsNoSerialNumber) {
+  // An empty or missing HID_UNIQ is no serial number.
   EXPECT_FALSE(SerialNumberFromUniq(ParseUevent("HID_UNIQ=\nHID_ID=0003:1:2")));
   EXPECT_FALSE(SerialNumberFromUniq(ParseUevent("HID_ID=0003:1:2")));
 }

@@ -27,24 +27,6 @@ TEST(CoreFoundation, ObjectsAreCountedUntilTheirLastRelease) {
   EXPECT_EQ(plat::ToStdString(CFSTR("key")), "key");
 }
 
-TEST(CoreFoundation, DictionaryKeysCompareByValue) {
-  CFMutableDictionaryRef dict = CFDictionaryCreateMutable(nullptr, 0, nullptr, nullptr);
-  int one = 1;
-  int two = 2;
-  CFNumberRef n1 = CFNumberCreate(nullptr, kCFNumberIntType, &one);
-  CFNumberRef n2 = CFNumberCreate(nullptr, kCFNumberIntType, &two);
-  CFStringRef key = plat::MakeCFString("VendorID");
-  CFDictionarySetValue(dict, key, n1);
-  CFDictionarySetValue(dict, CFSTR("VendorID"), n2);  // replaces: same text
-  EXPECT_EQ(CFDictionaryGetCount(dict), 1);
-  EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("VendorID")), n2);
-  EXPECT_EQ(CFDictionaryGetValue(dict, CFSTR("ProductID")), nullptr);
-  CFRelease(key);
-  CFRelease(n1);
-  CFRelease(n2);
-  CFRelease(dict);
-}
-
 TEST(CoreFoundation, NumbersConvertOnlyWhenTheValueFits) {
   long big = 70000;
   CFNumberRef number = CFNumberCreate(nullptr, kCFNumberLongType, &big);
@@ -53,9 +35,6 @@ TEST(CoreFoundation, NumbersConvertOnlyWhenTheValueFits) {
   EXPECT_EQ(asLong, 70000);
   short asShort = 0;
   EXPECT_FALSE(CFNumberGetValue(number, kCFNumberShortType, &asShort));
-  // Something that is not a number is not read as one.
-  EXPECT_FALSE(CFNumberGetValue(reinterpret_cast<CFNumberRef>(CFSTR("8")), kCFNumberLongType,
-                                &asLong));
   CFRelease(number);
 }
 

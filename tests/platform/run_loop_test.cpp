@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <string>
 #include <vector>
 
@@ -75,23 +73,6 @@ TEST_F(RunLoopTest, PostedWorkRunsInOrderAndStopEndsTheInnermostRun) {
   });
   loop.RunFor(plat::kNanosPerSecond);
   EXPECT_TRUE(nestedReturned);
-}
-
-TEST_F(RunLoopTest, ReadySourcesAreServedWithoutWaitingForVirtualTime) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  std::string got;
-  const auto source = loop.AddSource(fds[0], [&] {
-    char c;
-    if (read(fds[0], &c, 1) == 1)
-      got += c;
-  });
-  ASSERT_EQ(write(fds[1], "ab", 2), 2);
-  loop.RunFor(plat::kNanosPerSecond);
-  EXPECT_EQ(got, "ab");
-  EXPECT_TRUE(loop.RemoveSource(source));
-  close(fds[0]);
-  close(fds[1]);
 }
 
 TEST_F(RunLoopTest, RunningForeverWithNothingToDoReturns) {

@@ -1,7 +1,7 @@
 #include "tests/scripting/ScriptingSession.h"
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -15,9 +15,7 @@ const milliseconds kPatience(10000);
 
 std::string ReadAll(const std::string& path) {
   std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 #include <chrono>
 #include <map>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 

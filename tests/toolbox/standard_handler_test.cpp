@@ -50,7 +50,6 @@ TEST_F(StandardHandlerTest, OnlyAControlThatIsShownEnabledAndActiveCanBeUsed) {
   const ControlRef buzzer = Find(window, "OPTG", 11);
   const ControlRef options = Find(window, "OPTG", 10);
   DisableControl(options);
-  EXPECT_TRUE(plat::DescribeWindow(window)->controls.size() > 20);
   EXPECT_FALSE(IsControlEnabled(buzzer));  // through its group box
   EXPECT_TRUE(IsControlActive(buzzer));
   EXPECT_EQ(plat::ClickControl(buzzer), eventNotHandledErr);
