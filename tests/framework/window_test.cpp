@@ -183,6 +183,16 @@ TEST_F(WindowTest, AttachingAndLettingGoOfWindows) {
     EXPECT_EQ(plat::LiveWindows(), windows + 1);
   }
   EXPECT_EQ(plat::LiveWindows(), windows);  // the destructor disposed of it
+  {
+    TWindow handedOver(nullptr);
+    const Rect bounds{10, 10, 50, 50};
+    handedOver.Init(kDocumentWindowClass, 0, bounds);
+    const WindowRef window = handedOver.GetWindowRef();
+    handedOver.SourceWindowDispose();  // its source disposes of it: the object only lets go
+    EXPECT_FALSE(handedOver.GetWindowRef());
+    EXPECT_TRUE(IsValidWindowPtr(window));
+    DisposeWindow(window);
+  }
 
   auto* closing = new RecordingWindow;
   const WindowRef window = closing->GetWindowRef();
