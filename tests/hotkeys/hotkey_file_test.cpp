@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 
 #include <csignal>
 #include <cstring>
@@ -7,6 +9,18 @@
 #include "app/HotKeyFile.h"
 #include "platform/KeyCodes.h"
 #include "tests/hotkeys/WorkingDirectory.h"
+
+namespace {
+// When set, the errno every fsync() fails with: a disk error, or a file system that cannot sync.
+int failingFsync = 0;
+}  // namespace
+
+extern "C" int fsync(int file) {
+  if (failingFsync == 0)
+    return static_cast<int>(syscall(SYS_fsync, file));
+  errno = failingFsync;
+  return -1;
+}
 
 namespace {
 
@@ -27,14 +41,23 @@ class HotKeyFileTest : public ::testing::Test {
       WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {0x7A, 'z'}});
 };
 
+// A first file has the permissions of any file newly made there under the user's umask.
 TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
+  const mode_t mask = umask(022);
+  struct stat made {
+  }, saved{};
+  close(open((cwd.path() / "made").c_str(), O_CREAT | O_WRONLY, 0666));
+  stat((cwd.path() / "made").c_str(), &made);
   for (const Bytes& before : {Bytes{}, Bytes(custom.begin(), custom.end() - 1)}) {
     if (!before.empty())
       WorkingDirectory::Write(file, before);
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_EQ(WorkingDirectory::Read(file), WorkingDirectory::DefaultFile());
+    EXPECT_EQ(stat(file.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_mode, made.st_mode);
   }
+  EXPECT_EQ(umask(mask), 022u);  // the user's umask is left as it was
 }
 
 TEST_F(HotKeyFileTest, ALongerFileGivesItsFirst160BytesAndIsLeftAsItIs) {
@@ -89,37 +112,59 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   }
 }
 
+// A short write or a failed sync leaves the previous file whole; a file system that cannot sync
+// at all (EINVAL) keeps what was written.
 TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
-  WorkingDirectory::Write(file, custom);
+  const struct {
+    rlim_t sizeLimit;
+    int fsyncError, answer;
+  } cases[] = {{100, 0, 0}, {RLIM_INFINITY, EIO, 0}, {RLIM_INFINITY, EINVAL, 1}};
   std::memcpy(keys, DefaultKeys, sizeof keys);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;  // files may grow to 100 bytes only: the write comes up short
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const int written = SetHotKeyConfiguration(keys);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(written, 0);
-  EXPECT_EQ(WorkingDirectory::Read(file), custom);
-  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fsyncError);
+    WorkingDirectory::Write(file, custom);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = c.sizeLimit;
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    failingFsync = c.fsyncError;
+    const int written = SetHotKeyConfiguration(keys);
+    failingFsync = 0;
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(written, c.answer);
+    EXPECT_EQ(WorkingDirectory::Read(file), c.answer ? WorkingDirectory::DefaultFile() : custom);
+    EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+  }
 }
 
-TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
+// Through a chain of links (relative ones resolved in the link's own folder, an absolute one)
+// the file is saved exactly when the kernel opens it: it follows 40 links, not 41.
+TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughWhereTheKernelFollowsTheLinks) {
+  const fs::path kept = cwd.path() / "kept/keys.cfg";
   fs::create_directories(cwd.path() / "kept");
-  WorkingDirectory::Write(cwd.path() / "kept/keys.cfg", custom);
-  fs::path target = "kept/keys.cfg";  // reached through 39 links: as many as are followed
-  for (int i = 38; i >= 1; --i) {
-    fs::create_symlink(target, cwd.path() / ("link" + std::to_string(i)));
-    target = "link" + std::to_string(i);
+  for (const int links : {40, 41}) {
+    SCOPED_TRACE(links);
+    const fs::path sub = cwd.path() / ("sub" + std::to_string(links));
+    fs::create_directories(sub);
+    WorkingDirectory::Write(kept, custom);
+    fs::create_symlink(kept, sub / std::to_string(links - 1));
+    for (int i = links - 2; i >= 1; --i)
+      fs::create_symlink(std::to_string(i + 1), sub / std::to_string(i));
+    fs::remove(file);
+    fs::create_symlink(sub.filename() / "1", file);
+    const int opened = open(file.c_str(), O_RDONLY);
+    ASSERT_TRUE(opened >= 0 || errno == ELOOP);
+    EXPECT_EQ(GetHotKeyConfiguration(keys), opened >= 0 ? 1 : 0);
+    std::memcpy(keys, DefaultKeys, sizeof keys);
+    EXPECT_EQ(SetHotKeyConfiguration(keys), opened >= 0 ? 1 : 0);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(WorkingDirectory::Read(kept), opened >= 0 ? WorkingDirectory::DefaultFile() : custom);
+    if (opened >= 0)
+      close(opened);
   }
-  fs::create_symlink(target, file);
-  EXPECT_EQ(GetHotKeyConfiguration(keys), 1);
-  std::memcpy(keys, DefaultKeys, sizeof keys);
-  EXPECT_EQ(SetHotKeyConfiguration(keys), 1);
-  EXPECT_TRUE(fs::is_symlink(file));
-  EXPECT_EQ(WorkingDirectory::Read(cwd.path() / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
 }
 
 // The eight default keys are the number keys 1 to 8 of the main keyboard, as the platform
