@@ -44,18 +44,14 @@ class HotKeyFileTest : public ::testing::Test {
 // A first file has the permissions of any file newly made there under the user's umask.
 TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
   const mode_t mask = umask(022);
-  struct stat made {
-  }, saved{};
   close(open((cwd.path() / "made").c_str(), O_CREAT | O_WRONLY, 0666));
-  stat((cwd.path() / "made").c_str(), &made);
   for (const Bytes& before : {Bytes{}, Bytes(custom.begin(), custom.end() - 1)}) {
     if (!before.empty())
       WorkingDirectory::Write(file, before);
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_EQ(WorkingDirectory::Read(file), WorkingDirectory::DefaultFile());
-    EXPECT_EQ(stat(file.c_str(), &saved), 0);
-    EXPECT_EQ(saved.st_mode, made.st_mode);
+    EXPECT_EQ(fs::status(file).permissions(), fs::status(cwd.path() / "made").permissions());
   }
   EXPECT_EQ(umask(mask), 022u);  // the user's umask is left as it was
 }
@@ -125,8 +121,7 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
     WorkingDirectory::Write(file, custom);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = c.sizeLimit;
+    const rlimit small{c.sizeLimit, saved.rlim_max};
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     failingFsync = c.fsyncError;
@@ -143,8 +138,7 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
 // Through a chain of links (relative ones resolved in the link's own folder, an absolute one)
 // the file is saved exactly when the kernel opens it: it follows 40 links, not 41.
 TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughWhereTheKernelFollowsTheLinks) {
-  const fs::path kept = cwd.path() / "kept/keys.cfg";
-  fs::create_directories(cwd.path() / "kept");
+  const fs::path kept = cwd.path() / "keys.cfg";
   for (const int links : {40, 41}) {
     SCOPED_TRACE(links);
     const fs::path sub = cwd.path() / ("sub" + std::to_string(links));
@@ -157,13 +151,12 @@ TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughWhereTheKernelFollowsTheLinks)
     fs::create_symlink(sub.filename() / "1", file);
     const int opened = open(file.c_str(), O_RDONLY);
     ASSERT_TRUE(opened >= 0 || errno == ELOOP);
-    EXPECT_EQ(GetHotKeyConfiguration(keys), opened >= 0 ? 1 : 0);
+    const int answer = opened >= 0 && close(opened) == 0 ? 1 : 0;
+    EXPECT_EQ(GetHotKeyConfiguration(keys), answer);
     std::memcpy(keys, DefaultKeys, sizeof keys);
-    EXPECT_EQ(SetHotKeyConfiguration(keys), opened >= 0 ? 1 : 0);
+    EXPECT_EQ(SetHotKeyConfiguration(keys), answer);
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(WorkingDirectory::Read(kept), opened >= 0 ? WorkingDirectory::DefaultFile() : custom);
-    if (opened >= 0)
-      close(opened);
+    EXPECT_EQ(WorkingDirectory::Read(kept), answer ? WorkingDirectory::DefaultFile() : custom);
   }
 }
 
