@@ -38,6 +38,7 @@ int SaveAs(uid_t uid, gid_t gid, const fs::path& folder, const _HOT_KEY* keys) {
     if (geteuid() != uid && (setgroups(0, nullptr) != 0 || setresgid(gid, gid, gid) != 0 ||
                              setresuid(uid, uid, uid) != 0))
       _exit(100);
+    close(0);  // without standard input, the file opened gets descriptor 0
     const int before = OpenDescriptors();  // a save gives back every descriptor it takes
     const int answer = chdir(folder.c_str()) == 0 ? SetHotKeyConfiguration(keys) : 101;
     _exit(OpenDescriptors() == before ? answer : 102);

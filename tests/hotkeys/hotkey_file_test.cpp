@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 
 #include <csignal>
@@ -41,9 +42,11 @@ class HotKeyFileTest : public ::testing::Test {
       WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {0x7A, 'z'}});
 };
 
-// A first file has the permissions of any file newly made there under the user's umask.
+// A first file has the permissions of any file newly made there under the user's umask. Without
+// standard input, the files opened get descriptor 0.
 TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
   const mode_t mask = umask(022);
+  close(0);
   close(open((cwd.path() / "made").c_str(), O_CREAT | O_WRONLY, 0666));
   for (const Bytes& before : {Bytes{}, Bytes(custom.begin(), custom.end() - 1)}) {
     if (!before.empty())
@@ -54,6 +57,16 @@ TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
     EXPECT_EQ(fs::status(file).permissions(), fs::status(cwd.path() / "made").permissions());
   }
   EXPECT_EQ(umask(mask), 022u);  // the user's umask is left as it was
+  open("/dev/null", O_RDONLY);
+}
+
+// A HOTKEY.CFG that is no regular file (here a pipe being read) is left as it is.
+TEST_F(HotKeyFileTest, WhatIsNoRegularFileIsLeftAlone) {
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  const int reader = open(file.c_str(), O_RDONLY | O_NONBLOCK);
+  EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
+  EXPECT_TRUE(fs::is_fifo(file));
+  close(reader);
 }
 
 TEST_F(HotKeyFileTest, ALongerFileGivesItsFirst160BytesAndIsLeftAsItIs) {
@@ -94,15 +107,14 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   fs::current_path(cwd.path() / "deeper/still");
   EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
   EXPECT_TRUE(fs::exists(cwd.path() / "deeper/still/HOTKEY.CFG"));
-  // Too long for 256 bytes, or not writable (not even for root): the defaults, silently.
-  const fs::path deep = cwd.path() / std::string(200, 'd') / std::string(60, 'd');
+  // 256 characters, too long for 256 bytes with the NUL, or not writable (not even for root).
+  const fs::path deep =
+      cwd.path() / std::string(200, 'd') / std::string(54 - cwd.path().string().size(), 'd');
   fs::create_directories(deep);
   for (const fs::path& folder : {deep, fs::path("/proc")}) {
     fs::current_path(folder);
-    testing::internal::CaptureStderr();
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_FALSE(fs::exists(folder / "HOTKEY.CFG"));
   }
