@@ -51,8 +51,8 @@ TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
     EXPECT_EQ(WorkingDirectory::Read(file), WorkingDirectory::DefaultFile());
     EXPECT_EQ(fs::status(file).permissions(), fs::status(cwd.path() / "made").permissions());
   }
-  EXPECT_EQ(umask(mask), 022u);  // the user's umask is left as it was
-  open("/dev/null", O_RDONLY);
+  EXPECT_EQ(umask(mask), 022u);               // the user's umask is left as it was
+  EXPECT_EQ(open("/dev/null", O_RDONLY), 0);  // every file opened was closed
 }
 
 // A HOTKEY.CFG that is no regular file (here a pipe being read) is left as it is.
