@@ -19,25 +19,25 @@ namespace {
 constexpr std::size_t kDirectoryBufferSize = 256;
 constexpr char kFileName[] = "HOTKEY.CFG";
 constexpr std::size_t kKeyCodeSize = 4;
-// Links followed from "HOTKEY.CFG" to the file it stands for before giving up on a loop.
+// Links followed from "HOTKEY.CFG" to its file: as many as the kernel follows to open a file.
 constexpr int kMostLinksFollowed = 40;
 
 // The file a path stands for once every symbolic link in its last part is followed (also when
 // the final target does not exist yet); nothing when the links go round in a loop.
 std::optional<std::string> FileBehindLinks(std::string path) {
-  for (int followed = 0; followed < kMostLinksFollowed; ++followed) {
+  for (int followed = 0;; ++followed) {
     struct stat status {};
     if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
       return path;
     char target[4096];
     const ssize_t length = readlink(path.c_str(), target, sizeof target);
-    if (length <= 0 || static_cast<std::size_t>(length) == sizeof target)
+    if (followed == kMostLinksFollowed || length <= 0 ||
+        static_cast<std::size_t>(length) == sizeof target)
       return std::nullopt;
     const std::string link(target, static_cast<std::size_t>(length));
     // A relative link is relative to the folder the link is in.
     path = link.front() == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
   }
-  return std::nullopt;
 }
 
 bool WriteAll(int file, const unsigned char* bytes, std::size_t size) {

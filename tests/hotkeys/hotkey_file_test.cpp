@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
 #include <csignal>
 #include <cstring>
@@ -7,6 +10,13 @@
 #include "app/HotKeyFile.h"
 #include "platform/KeyCodes.h"
 #include "tests/hotkeys/WorkingDirectory.h"
+
+// When set, the errno every fsync() fails with: a disk error, or a file system that cannot sync.
+static int failingFsync = 0;
+extern "C" int fsync(int file) {
+  errno = failingFsync;
+  return failingFsync == 0 ? static_cast<int>(syscall(SYS_fsync, file)) : -1;
+}
 
 namespace {
 
@@ -27,14 +37,31 @@ class HotKeyFileTest : public ::testing::Test {
       WorkingDirectory::HotKeyFile({{0x61, 'a'}, {0x0C, 'q'}, {0, 0}, {0x7A, 'z'}});
 };
 
+// A first file has the permissions of any file newly made there under the user's umask. Without
+// standard input, the files opened get descriptor 0.
 TEST_F(HotKeyFileTest, WithoutAFullFileTheDefaultsAreInstalledAndWritten) {
+  const mode_t mask = umask(022);
+  close(0);
+  close(open((cwd.path() / "made").c_str(), O_CREAT | O_WRONLY, 0666));
   for (const Bytes& before : {Bytes{}, Bytes(custom.begin(), custom.end() - 1)}) {
     if (!before.empty())
       WorkingDirectory::Write(file, before);
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_EQ(WorkingDirectory::Read(file), WorkingDirectory::DefaultFile());
+    EXPECT_EQ(fs::status(file).permissions(), fs::status(cwd.path() / "made").permissions());
   }
+  EXPECT_EQ(umask(mask), 022u);               // the user's umask is left as it was
+  EXPECT_EQ(open("/dev/null", O_RDONLY), 0);  // every file opened was closed
+}
+
+// A HOTKEY.CFG that is no regular file (here a pipe being read) is left as it is.
+TEST_F(HotKeyFileTest, WhatIsNoRegularFileIsLeftAlone) {
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  const int reader = open(file.c_str(), O_RDONLY | O_NONBLOCK);
+  EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
+  EXPECT_TRUE(fs::is_fifo(file));
+  close(reader);
 }
 
 TEST_F(HotKeyFileTest, ALongerFileGivesItsFirst160BytesAndIsLeftAsItIs) {
@@ -71,55 +98,69 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   fs::current_path("/");
   ASSERT_TRUE(HotKeyFilePath(&path));
   EXPECT_EQ(path, "/HOTKEY.CFG");
-  fs::create_directories(cwd.path() / "deeper/still");
-  fs::current_path(cwd.path() / "deeper/still");
-  EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
-  EXPECT_TRUE(fs::exists(cwd.path() / "deeper/still/HOTKEY.CFG"));
-  // Too long for 256 bytes, or not writable (not even for root): the defaults, silently.
-  const fs::path deep = cwd.path() / std::string(200, 'd') / std::string(60, 'd');
+  // 256 characters, too long for 256 bytes with the NUL, or not writable (not even for root).
+  const fs::path deep =
+      cwd.path() / std::string(200, 'd') / std::string(54 - cwd.path().string().size(), 'd');
   fs::create_directories(deep);
   for (const fs::path& folder : {deep, fs::path("/proc")}) {
     fs::current_path(folder);
-    testing::internal::CaptureStderr();
     EXPECT_EQ(GetHotKeyConfiguration(keys), 0);
     EXPECT_EQ(SetHotKeyConfiguration(keys), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(InMemory(), WorkingDirectory::DefaultFile());
     EXPECT_FALSE(fs::exists(folder / "HOTKEY.CFG"));
   }
 }
 
+// A short write or a failed sync leaves the previous file whole; a file system that cannot sync
+// at all (EINVAL) keeps what was written.
 TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
-  WorkingDirectory::Write(file, custom);
+  const struct {
+    rlim_t sizeLimit;
+    int fsyncError, answer;
+  } cases[] = {{100, 0, 0}, {RLIM_INFINITY, EIO, 0}, {RLIM_INFINITY, EINVAL, 1}};
   std::memcpy(keys, DefaultKeys, sizeof keys);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 100;  // files may grow to 100 bytes only: the write comes up short
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
-  const int written = SetHotKeyConfiguration(keys);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(written, 0);
-  EXPECT_EQ(WorkingDirectory::Read(file), custom);
-  EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fsyncError);
+    WorkingDirectory::Write(file, custom);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit small{c.sizeLimit, saved.rlim_max};
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    failingFsync = c.fsyncError;
+    const int written = SetHotKeyConfiguration(keys);
+    failingFsync = 0;
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_EQ(written, c.answer);
+    EXPECT_EQ(WorkingDirectory::Read(file), c.answer ? WorkingDirectory::DefaultFile() : custom);
+    EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
+  }
 }
 
-TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughToItsTarget) {
-  fs::create_directories(cwd.path() / "kept");
-  WorkingDirectory::Write(cwd.path() / "kept/keys.cfg", custom);
-  fs::path target = "kept/keys.cfg";  // reached through 39 links: as many as are followed
-  for (int i = 38; i >= 1; --i) {
-    fs::create_symlink(target, cwd.path() / ("link" + std::to_string(i)));
-    target = "link" + std::to_string(i);
+// Through a chain of links (relative ones resolved in the link's own folder, an absolute one)
+// the file is saved exactly when the kernel opens it: it follows 40 links, not 41.
+TEST_F(HotKeyFileTest, ALinkedFileIsWrittenThroughWhereTheKernelFollowsTheLinks) {
+  const fs::path kept = cwd.path() / "keys.cfg";
+  for (const int links : {40, 41}) {
+    SCOPED_TRACE(links);
+    const fs::path sub = cwd.path() / ("sub" + std::to_string(links));
+    fs::create_directories(sub);
+    WorkingDirectory::Write(kept, custom);
+    fs::create_symlink(kept, sub / std::to_string(links - 1));
+    for (int i = links - 2; i >= 1; --i)
+      fs::create_symlink(std::to_string(i + 1), sub / std::to_string(i));
+    fs::remove(file);
+    fs::create_symlink(sub.filename() / "1", file);
+    const int opened = open(file.c_str(), O_RDONLY);
+    ASSERT_TRUE(opened >= 0 || errno == ELOOP);
+    const int answer = opened >= 0 && close(opened) == 0 ? 1 : 0;
+    EXPECT_EQ(GetHotKeyConfiguration(keys), answer);
+    std::memcpy(keys, DefaultKeys, sizeof keys);
+    EXPECT_EQ(SetHotKeyConfiguration(keys), answer);
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(WorkingDirectory::Read(kept), answer ? WorkingDirectory::DefaultFile() : custom);
   }
-  fs::create_symlink(target, file);
-  EXPECT_EQ(GetHotKeyConfiguration(keys), 1);
-  std::memcpy(keys, DefaultKeys, sizeof keys);
-  EXPECT_EQ(SetHotKeyConfiguration(keys), 1);
-  EXPECT_TRUE(fs::is_symlink(file));
-  EXPECT_EQ(WorkingDirectory::Read(cwd.path() / "kept/keys.cfg"), WorkingDirectory::DefaultFile());
 }
 
 // The eight default keys are the number keys 1 to 8 of the main keyboard, as the platform
