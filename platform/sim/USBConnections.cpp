@@ -205,6 +205,8 @@ IOReturn USBDeviceConnection::SetConfiguration(UInt8 configurationValue) {
     exchange.status = kIOReturnNotOpen;
   } else if (configurationValue > simulated->ConfigurationCount()) {
     exchange.status = kIOUSBPipeStalled;
+  } else if (auto fault = simulated->TakeFault(Operation::kSetConfiguration)) {
+    exchange.status = *fault;
   } else {
     simulated->SetConfigurationValue(configurationValue);
   }
