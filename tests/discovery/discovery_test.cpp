@@ -100,6 +100,9 @@ TEST_F(DiscoveryTest, AFailedPlugInIsReportedOnEitherRoute) {
       {2, Operation::kQueryInterface, E_NOINTERFACE,
        "HIDGetDeviceInterface: unable to create a device interface. ret = 80000004, dev = (nil)\n"
        "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = 80000004\n"},
+      {2, Operation::kQueryInterface, S_OK,
+       "HIDGetDeviceInterface: unable to create a device interface. ret = 00000000, dev = (nil)\n"
+       "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BC\n"},
       {1, Operation::kPlugIn, kIOReturnNoResources,
        "USBGetDeviceInterface: unable to create plugin. ret = e00002be, iodev = (nil)\n"
        "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BE\n"},
@@ -109,6 +112,9 @@ TEST_F(DiscoveryTest, AFailedPlugInIsReportedOnEitherRoute) {
       {1, Operation::kQueryInterface, E_NOINTERFACE,
        "USBGetDeviceInterface: unable to create a device interface. ret = 80000004, dev = (nil)\n"
        "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = 80000004\n"},
+      {1, Operation::kQueryInterface, S_OK,
+       "USBGetDeviceInterface: unable to create a device interface. ret = 00000000, dev = (nil)\n"
+       "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BC\n"},
   };
   for (const auto& [generation, fault, status, said] : cases) {
     auto sw = bench.PlugSwitch({.generation = generation});

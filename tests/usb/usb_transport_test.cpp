@@ -90,9 +90,10 @@ TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
     return std::string("USBGetInterfaceInterface: unable to create plugin. ret = ") + status +
            ", iodev = (nil)\n";
   };
-  const std::string noInterface =
-      "USBGetInterfaceInterface: unable to create a device "
-      "interface. ret = 80000004, intf = (nil)\n";
+  const auto noInterface = [](const char* status) {
+    return std::string("USBGetInterfaceInterface: unable to create a device interface. ret = ") +
+           status + ", intf = (nil)\n";
+  };
   const struct {
     USBLayout layout;
     std::optional<Operation> fault;  // failing for the next two times
@@ -116,8 +117,11 @@ TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
        noPlugIn("00000000") + noPlugIn("00000000") +
            "USBGetInterfaceInterface: unable to find interface. ret = e00002bc\n" + noPipe},
       {USBLayout::kStandard, Operation::kQueryInterface, E_NOINTERFACE, "OKC",
-       noInterface + noInterface +
+       noInterface("80000004") + noInterface("80000004") +
            "USBGetInterfaceInterface: unable to find interface. ret = 80000004\n" + noPipe},
+      {USBLayout::kStandard, Operation::kQueryInterface, S_OK, "OKC",
+       noInterface("00000000") + noInterface("00000000") +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002bc\n" + noPipe},
   };
   for (const auto& [layout, fault, status, trace, said] : cases) {
     SimulatedLink link(Layout(layout));
