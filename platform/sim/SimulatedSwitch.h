@@ -94,7 +94,9 @@ enum class Operation {
   // A plug-in is made, but asked for its device interface it answers the status (an HRESULT,
   // e.g. E_NOINTERFACE; S_OK: a success that hands out nothing).
   kQueryInterface,
+  kConfigurationDescriptor,  // status 0: a success without a descriptor
   kSetConfiguration,
+  kInterfaceIterator,
 };
 
 struct InterfaceLayout {

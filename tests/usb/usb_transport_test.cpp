@@ -86,6 +86,7 @@ TEST(USBTransferData, WritesToTheFirstOutPipeOfTheFirstInterfaceThatHasOne) {
 // keeps no interface or handle.
 TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
   const std::string noPipe = "USBTransferData: unable to open interface. ret = e00002bc\n";
+  const std::string notResponding = "USBTransferData: unable to open interface. ret = e00002ed\n";
   const auto noPlugIn = [](const char* status) {
     return std::string("USBGetInterfaceInterface: unable to create plugin. ret = ") + status +
            ", iodev = (nil)\n";
@@ -107,9 +108,14 @@ TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
        "USBGetInterfaceInterface: unable to obtain the number of configurations. ret = "
        "00000000\n" +
            noPipe},
+      {USBLayout::kStandard, Operation::kConfigurationDescriptor, kIOReturnNotResponding, "OC",
+       "USBGetInterfaceInterface:unable to get config descriptor for index 0\n" + notResponding},
+      {USBLayout::kStandard, Operation::kConfigurationDescriptor, KERN_SUCCESS, "OC",
+       "USBGetInterfaceInterface:unable to get config descriptor for index 0\n" + noPipe},
+      {USBLayout::kStandard, Operation::kInterfaceIterator, kIOReturnNotResponding, "OKC",
+       "USBGetInterfaceInterface: unable to create interface iterator\n" + notResponding},
       {USBLayout::kStandard, Operation::kSetConfiguration, kIOReturnNotResponding, "OKC",
-       "USBGetInterfaceInterface: unable to set the configuration\n"
-       "USBTransferData: unable to open interface. ret = e00002ed\n"},
+       "USBGetInterfaceInterface: unable to set the configuration\n" + notResponding},
       {USBLayout::kStandard, Operation::kPlugIn, kIOReturnNoResources, "OKC",
        noPlugIn("e00002be") + noPlugIn("e00002be") +
            "USBGetInterfaceInterface: unable to find interface. ret = e00002be\n" + noPipe},
