@@ -91,6 +91,12 @@ enum class Operation {
   kInterfaceOpen,
   kWritePipe,
   kPlugIn,  // making a plug-in for one of the switch's services (status 0: none made)
+  // A plug-in is made, but asked for its device interface it answers the status (an HRESULT,
+  // e.g. E_NOINTERFACE; S_OK: a success that hands out nothing).
+  kQueryInterface,
+  kConfigurationDescriptor,  // status 0: a success without a descriptor
+  kSetConfiguration,
+  kInterfaceIterator,
 };
 
 struct InterfaceLayout {

@@ -8,7 +8,7 @@ namespace plat::sim {
 namespace {
 
 // A factory for plug-ins of `type` whose backend `make` builds, unless the switch is gone or
-// has been told to fail.
+// has been told to fail (to make no plug-in, or one without a device interface).
 template <typename Make>
 PlugInFactory FactoryFor(std::weak_ptr<SimulatedSwitch> simulated, CFUUIDRef type, Make make) {
   return [simulated, type, make](CFUUIDRef pluginType, PlugInBackend* backend) -> IOReturn {
@@ -19,6 +19,10 @@ PlugInFactory FactoryFor(std::weak_ptr<SimulatedSwitch> simulated, CFUUIDRef typ
       return *fault;
     if (!SameUUID(pluginType, type))
       return kIOReturnUnsupported;
+    if (auto fault = owner->TakeFault(Operation::kQueryInterface)) {
+      *backend = NoDeviceInterface{*fault};
+      return kIOReturnSuccess;
+    }
     *backend = make();
     return kIOReturnSuccess;
   };

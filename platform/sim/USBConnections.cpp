@@ -178,6 +178,8 @@ IOReturn USBDeviceConnection::GetConfigurationDescriptor(
     return kIOReturnNoDevice;
   if (index >= simulated->ConfigurationCount())
     return kIOReturnBadArgument;
+  if (auto fault = simulated->TakeFault(Operation::kConfigurationDescriptor))
+    return *fault;
   std::size_t endpoints = 0;
   for (const InterfaceLayout& layout : simulated->Interfaces())
     endpoints += layout.pipes.size();
@@ -205,6 +207,8 @@ IOReturn USBDeviceConnection::SetConfiguration(UInt8 configurationValue) {
     exchange.status = kIOReturnNotOpen;
   } else if (configurationValue > simulated->ConfigurationCount()) {
     exchange.status = kIOUSBPipeStalled;
+  } else if (auto fault = simulated->TakeFault(Operation::kSetConfiguration)) {
+    exchange.status = *fault;
   } else {
     simulated->SetConfigurationValue(configurationValue);
   }
@@ -217,6 +221,8 @@ IOReturn USBDeviceConnection::InterfaceServices(const IOUSBFindInterfaceRequest&
   auto simulated = switch_.lock();
   if (simulated == nullptr || !simulated->IsConnected())
     return kIOReturnNoDevice;
+  if (auto fault = simulated->TakeFault(Operation::kInterfaceIterator))
+    return *fault;
   // An unconfigured device has no interfaces.
   if (simulated->ConfigurationCount() == 0 || simulated->ConfigurationValue() == 0) {
     return kIOReturnSuccess;

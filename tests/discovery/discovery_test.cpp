@@ -87,31 +87,45 @@ TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
   }
 }
 
-// A switch whose plug-in cannot be made (or is not made) is reported on either route, and nothing
-// of it is kept.
+// A switch whose plug-in cannot be made (or is not made), or hands out no device interface, is
+// reported on either route, and nothing of it is kept.
 TEST_F(DiscoveryTest, AFailedPlugInIsReportedOnEitherRoute) {
+  using plat::sim::Operation;
   StartDiscovery();
   const struct {
     int generation;
-    IOReturn fault;
+    Operation fault;
+    IOReturn status;
     std::string said;
   } cases[] = {
-      {2, kIOReturnNoResources,
+      {2, Operation::kPlugIn, kIOReturnNoResources,
        "HIDGetDeviceInterface: unable to create plugin. ret = e00002be, iodev = (nil)\n"
        "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BE\n"},
-      {2, KERN_SUCCESS,
+      {2, Operation::kPlugIn, KERN_SUCCESS,
        "HIDGetDeviceInterface: unable to create plugin. ret = 00000000, iodev = (nil)\n"
        "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BC\n"},
-      {1, kIOReturnNoResources,
+      {2, Operation::kQueryInterface, E_NOINTERFACE,
+       "HIDGetDeviceInterface: unable to create a device interface. ret = 80000004, dev = (nil)\n"
+       "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = 80000004\n"},
+      {2, Operation::kQueryInterface, S_OK,
+       "HIDGetDeviceInterface: unable to create a device interface. ret = 00000000, dev = (nil)\n"
+       "HIDSetHIDDevice: Call to HIDDeviceInterface failed. Code result = E00002BC\n"},
+      {1, Operation::kPlugIn, kIOReturnNoResources,
        "USBGetDeviceInterface: unable to create plugin. ret = e00002be, iodev = (nil)\n"
        "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BE\n"},
-      {1, KERN_SUCCESS,
+      {1, Operation::kPlugIn, KERN_SUCCESS,
        "USBGetDeviceInterface: unable to create plugin. ret = 00000000, iodev = (nil)\n"
        "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BC\n"},
+      {1, Operation::kQueryInterface, E_NOINTERFACE,
+       "USBGetDeviceInterface: unable to create a device interface. ret = 80000004, dev = (nil)\n"
+       "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = 80000004\n"},
+      {1, Operation::kQueryInterface, S_OK,
+       "USBGetDeviceInterface: unable to create a device interface. ret = 00000000, dev = (nil)\n"
+       "USBDeviceAdded: Call to USBDeviceInterface failed. Code result = E00002BC\n"},
   };
-  for (const auto& [generation, fault, said] : cases) {
+  for (const auto& [generation, fault, status, said] : cases) {
     auto sw = bench.PlugSwitch({.generation = generation});
-    sw->FailNext(plat::sim::Operation::kPlugIn, 1, fault);
+    sw->FailNext(fault, 1, status);
     EXPECT_EQ(StderrOf(Deliver), Found(0x10D5, 0x5504, generation) + said);
     EXPECT_EQ(info.deviceState, 0);
     EXPECT_EQ(plat::LivePlugInInterfaces(), 0);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
 
 #include "platform/IOCFPlugIn.h"
 #include "tests/switch/SimulatedLink.h"
@@ -9,6 +11,7 @@
 
 namespace {
 
+using plat::sim::Operation;
 using plat::sim::SwitchConfig;
 using plat::sim::USBLayout;
 
@@ -79,23 +82,67 @@ TEST(USBTransferData, WritesToTheFirstOutPipeOfTheFirstInterfaceThatHasOne) {
   EXPECT_EQ(two.simulated->Exchanges()[6].interfaceNumber, 0);
 }
 
-TEST(USBTransferData, WithoutAnOutPipeNothingIsSent) {
-  SimulatedLink onlyIn(Layout(USBLayout::kOnlyInEndpoints));
-  Sent sent = SendPort(onlyIn, 1);
-  EXPECT_EQ(sent.result, kIOReturnError);
-  EXPECT_EQ(sent.messages,
-            "USBGetInterfaceInterface: unable to find interface. ret = 00000000\n"
-            "USBTransferData: unable to open interface. ret = e00002bc\n");
-  EXPECT_TRUE(onlyIn.Commands().empty());
-
-  SimulatedLink unconfigured(Layout(USBLayout::kNoConfiguration));
-  sent = SendPort(unconfigured, 1);
-  EXPECT_EQ(sent.result, kIOReturnError);
-  EXPECT_EQ(sent.messages,
-            "USBGetInterfaceInterface: unable to obtain the number of configurations. ret = "
-            "00000000\n"
-            "USBTransferData: unable to open interface. ret = e00002bc\n");
-  EXPECT_EQ(unconfigured.Trace(), "OC");
+// A lookup that fails at any step sends nothing, says why, closes the device it opened and
+// keeps no interface or handle.
+TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
+  const std::string noPipe = "USBTransferData: unable to open interface. ret = e00002bc\n";
+  const std::string notResponding = "USBTransferData: unable to open interface. ret = e00002ed\n";
+  const auto noPlugIn = [](const char* status) {
+    return std::string("USBGetInterfaceInterface: unable to create plugin. ret = ") + status +
+           ", iodev = (nil)\n";
+  };
+  const auto noInterface = [](const char* status) {
+    return std::string("USBGetInterfaceInterface: unable to create a device interface. ret = ") +
+           status + ", intf = (nil)\n";
+  };
+  const struct {
+    USBLayout layout;
+    std::optional<Operation> fault;  // failing for the next two times
+    IOReturn status;
+    const char* trace;
+    std::string said;
+  } cases[] = {
+      {USBLayout::kOnlyInEndpoints, std::nullopt, 0, "OKiIiIC",
+       "USBGetInterfaceInterface: unable to find interface. ret = 00000000\n" + noPipe},
+      {USBLayout::kNoConfiguration, std::nullopt, 0, "OC",
+       "USBGetInterfaceInterface: unable to obtain the number of configurations. ret = "
+       "00000000\n" +
+           noPipe},
+      {USBLayout::kStandard, Operation::kConfigurationDescriptor, kIOReturnNotResponding, "OC",
+       "USBGetInterfaceInterface:unable to get config descriptor for index 0\n" + notResponding},
+      {USBLayout::kStandard, Operation::kConfigurationDescriptor, KERN_SUCCESS, "OC",
+       "USBGetInterfaceInterface:unable to get config descriptor for index 0\n" + noPipe},
+      {USBLayout::kStandard, Operation::kInterfaceIterator, kIOReturnNotResponding, "OKC",
+       "USBGetInterfaceInterface: unable to create interface iterator\n" + notResponding},
+      {USBLayout::kStandard, Operation::kSetConfiguration, kIOReturnNotResponding, "OKC",
+       "USBGetInterfaceInterface: unable to set the configuration\n" + notResponding},
+      {USBLayout::kStandard, Operation::kPlugIn, kIOReturnNoResources, "OKC",
+       noPlugIn("e00002be") + noPlugIn("e00002be") +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002be\n" + noPipe},
+      {USBLayout::kStandard, Operation::kPlugIn, KERN_SUCCESS, "OKC",
+       noPlugIn("00000000") + noPlugIn("00000000") +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002bc\n" + noPipe},
+      {USBLayout::kStandard, Operation::kQueryInterface, E_NOINTERFACE, "OKC",
+       noInterface("80000004") + noInterface("80000004") +
+           "USBGetInterfaceInterface: unable to find interface. ret = 80000004\n" + noPipe},
+      {USBLayout::kStandard, Operation::kQueryInterface, S_OK, "OKC",
+       noInterface("00000000") + noInterface("00000000") +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002bc\n" + noPipe},
+  };
+  for (const auto& [layout, fault, status, trace, said] : cases) {
+    SimulatedLink link(Layout(layout));
+    const long interfaces = plat::LivePlugInInterfaces();
+    const long handles = plat::LiveIOObjects();
+    if (fault)
+      link.simulated->FailNext(*fault, 2, status);
+    const Sent sent = SendPort(link, 1);
+    EXPECT_EQ(sent.result, status == kIOReturnNotResponding ? status : kIOReturnError);
+    EXPECT_EQ(sent.messages, said);
+    EXPECT_EQ(link.Trace(), trace);
+    EXPECT_EQ(link.info.device.interfaceInterface, nullptr);
+    EXPECT_EQ(plat::LivePlugInInterfaces(), interfaces);
+    EXPECT_EQ(plat::LiveIOObjects(), handles);
+  }
 }
 
 TEST(USBTransferData, EachLookupGivesBackTheInterfaceOfTheLastAndMayFindNone) {
@@ -110,7 +157,7 @@ TEST(USBTransferData, EachLookupGivesBackTheInterfaceOfTheLastAndMayFindNone) {
   EXPECT_EQ(link.simulated->CurrentPort(), 3);
 
   // A later lookup that finds no interface fails instead of leaving pipe 0 to write to.
-  link.simulated->FailNext(plat::sim::Operation::kInterfaceOpen, 2, kIOReturnExclusiveAccess);
+  link.simulated->FailNext(Operation::kInterfaceOpen, 2, kIOReturnExclusiveAccess);
   const Sent sent = SendPort(link, 0);
   EXPECT_EQ(sent.result, kIOReturnError);
   EXPECT_EQ(sent.messages,

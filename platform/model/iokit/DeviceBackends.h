@@ -64,10 +64,16 @@ class USBInterfaceBackend {
   virtual IOReturn WritePipe(UInt8 pipeRef, const UInt8* buffer, UInt32 size) = 0;
 };
 
+// A plug-in that hands out no device interface: its QueryInterface answers `answer` (S_OK
+// included, as a faulty driver might) and gives nothing.
+struct NoDeviceInterface {
+  HRESULT answer = E_NOINTERFACE;
+};
+
 // The backend of one plug-in; empty when a service made none.
-using PlugInBackend =
-    std::variant<std::monostate, std::shared_ptr<HIDDeviceBackend>,
-                 std::shared_ptr<USBDeviceBackend>, std::shared_ptr<USBInterfaceBackend>>;
+using PlugInBackend = std::variant<std::monostate, std::shared_ptr<HIDDeviceBackend>,
+                                   std::shared_ptr<USBDeviceBackend>,
+                                   std::shared_ptr<USBInterfaceBackend>, NoDeviceInterface>;
 
 // How a service makes the backend of a plug-in of a user-client type. A non-zero status is the
 // result of IOCreatePlugInInterfaceForService; 0 with an empty backend gives success without a

@@ -43,6 +43,8 @@ HRESULT PlugInQueryInterface(void* self, REFIID iid, LPVOID* out) {
     *out = plat::NewUSBInterfaceInterface(*usbInterface);
     return S_OK;
   }
+  if (auto none = std::get_if<plat::NoDeviceInterface>(&PlugIn::StateOf(self)))
+    return none->answer;
   return E_NOINTERFACE;
 }
 
