@@ -234,6 +234,10 @@ TEST_F(DiscoveryTest, UnrecognisedDevicesAreReportedWithTheirCodesAndChangeNothi
   usbUnreadable.usbDevice->SetPropertiesFault(KERN_SUCCESS);
   EXPECT_EQ(StderrOf(Deliver), "IORegistryEntryCreateCFProperties failed to create usbProperties." +
                                    kNotASwitch + "E00002BC\n");
+  // The USB device's properties fail to be read: both parents are given back.
+  bench.PlugHIDDevice({.maxFeatureReportSize = 8})
+      .usbDevice->SetPropertiesFault(kIOReturnNotReadable);
+  EXPECT_EQ(StderrOf(Deliver), kNotASwitch + "E00002CE\n");
 
   // A HID device with one level above it: the parent found is given back.
   auto usbInterface = std::make_shared<plat::IOService>("IOUSBInterface");
