@@ -18,7 +18,6 @@ void RegisterHotKeys() {
   if (hotKeysRegistered) {
     for (EventHotKeyRef& hotKey : eventHotKeyRef)
       UnregisterEventHotKey(hotKey);
-    hotKeysRegistered = false;
   }
   for (UInt32 i = 0; i < 4; ++i) {
     const EventHotKeyID id{kFirstSignature + i, i + 1};

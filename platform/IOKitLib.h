@@ -103,4 +103,6 @@ kern_return_t IOServiceAddInterestNotification(IONotificationPortRef notifyPort,
 namespace plat {
 // References handed out and not given back yet, for leak tests.
 long LiveIOObjects();
+// Master ports handed out and not given back yet, for leak tests.
+long LiveMasterPorts();
 }  // namespace plat

@@ -37,9 +37,11 @@ TEST_F(DiscoveryTest, StartingWithNoSwitchArmsOneWatchForEachOfTheTablePairsOnly
 
 // A watch that cannot be made ends discovery with its status; the pairs after it stay unwatched.
 TEST_F(DiscoveryTest, AWatchThatCannotBeMadeEndsDiscoveryWithItsStatus) {
+  const long ports = plat::LiveMasterPorts();
   plat::IORegistry::Shared().FailMatchingNotificationAfter(2, kIOReturnNoMemory);
   EXPECT_EQ(HIDSetMatchingDevices(&KVMSwitch, DeviceList, VendorCount), kIOReturnNoMemory);
   EXPECT_EQ(plat::IORegistry::Shared().MatchingNotificationCount(), 2u);
+  EXPECT_EQ(plat::LiveMasterPorts(), ports);  // given back all the same
 }
 
 // Each supported pair on its own, at both ends of each range, and the neighbours outside them.

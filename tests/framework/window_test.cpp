@@ -170,6 +170,9 @@ TEST_F(WindowTest, TheWindowLeadsBackToItsObjectOnly) {
   EXPECT_EQ(subject.SetTitle(CFSTR("Settings")), noErr);
   const plat::CFHolder title(subject.CopyTitle());
   EXPECT_EQ(plat::ToStdString(static_cast<CFStringRef>(title.get())), "Settings");
+  EXPECT_EQ(subject.SetAlternateTitle(CFSTR("Tallowmere Settings")), noErr);
+  const plat::CFHolder alternate(subject.CopyAlternateTitle());
+  EXPECT_EQ(plat::ToStdString(static_cast<CFStringRef>(alternate.get())), "Tallowmere Settings");
 }
 
 TEST_F(WindowTest, AttachingAndLettingGoOfWindows) {

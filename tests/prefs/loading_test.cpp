@@ -76,6 +76,9 @@ TEST_F(PreferencesLoadingTest, SettingsTheSwitchLacksOrCannotFixAreHiddenOrInact
   Sent();
   Press("OK");  // and nothing is sent for it
   EXPECT_TRUE(Sent().empty());
+  Plug({.generation = 2});  // the next switch can fix its audio port
+  Open();
+  EXPECT_TRUE(View(kFixAudioPortID).usable);
 }
 
 TEST_F(PreferencesLoadingTest, TheBuzzerOffTheShortestPeriodAndNoAudioAreShown) {
@@ -143,6 +146,9 @@ TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
   EXPECT_EQ(plat::LiveEventHandlers(), handlers + 1 + 4);
   for (EventHandlerRef other : others)
     RemoveEventHandler(other);
+  Plug({.generation = 2});  // opened on a switch, the hot keys show again
+  Open();
+  EXPECT_TRUE(View(kHotKeyGroupID).shown);
 }
 
 // Points the bundle at a copy of its nib "main" with each edit {from, to} made (the fixture goes

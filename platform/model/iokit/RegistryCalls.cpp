@@ -17,6 +17,10 @@ std::set<mach_port_t>& MasterPorts() {
 
 }  // namespace
 
+long plat::LiveMasterPorts() {
+  return static_cast<long>(MasterPorts().size());
+}
+
 const mach_port_t bootstrap_port = kBootstrapPort;
 
 mach_port_t mach_task_self() {
