@@ -97,6 +97,8 @@ enum class Operation {
   kConfigurationDescriptor,  // status 0: a success without a descriptor
   kSetConfiguration,
   kInterfaceIterator,
+  kNumEndpoints,
+  kPipeProperties,
 };
 
 struct InterfaceLayout {

@@ -264,6 +264,8 @@ IOReturn USBInterfaceConnection::GetNumEndpoints(UInt8* count) {
     return kIOReturnNoDevice;
   if (!open_)
     return kIOReturnNotOpen;
+  if (auto fault = simulated->TakeFault(Operation::kNumEndpoints))
+    return *fault;
   const InterfaceLayout* layout = Layout(*simulated);
   *count = layout == nullptr ? 0 : static_cast<UInt8>(layout->pipes.size());
   return kIOReturnSuccess;
@@ -275,6 +277,8 @@ IOReturn USBInterfaceConnection::GetPipeProperties(UInt8 pipeRef, PipeProperties
     return kIOReturnNoDevice;
   if (!open_)
     return kIOReturnNotOpen;
+  if (auto fault = simulated->TakeFault(Operation::kPipeProperties))
+    return *fault;
   const InterfaceLayout* layout = Layout(*simulated);
   if (layout == nullptr || pipeRef == 0 || pipeRef > layout->pipes.size()) {
     return kIOReturnBadArgument;

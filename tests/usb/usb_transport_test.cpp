@@ -95,9 +95,15 @@ TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
     return std::string("USBGetInterfaceInterface: unable to create a device interface. ret = ") +
            status + ", intf = (nil)\n";
   };
+  const std::string endpoints =
+      "USBGetInterfaceInterface: unable to get number of endpoints. ret = e00002be\n";
+  const auto pipe = [](int number) {
+    return "USBGetInterfaceInterface: unable to get pipe hidProperties for pipe " +
+           std::to_string(number) + ", result = e00002be\n";
+  };
   const struct {
     USBLayout layout;
-    std::optional<Operation> fault;  // failing for the next two times
+    std::optional<Operation> fault;  // failing each time it is asked for (three at most)
     IOReturn status;
     const char* trace;
     std::string said;
@@ -128,13 +134,19 @@ TEST(USBTransferData, ALookupThatFailsSendsNothingAndLeavesNothingBehind) {
       {USBLayout::kStandard, Operation::kQueryInterface, S_OK, "OKC",
        noInterface("00000000") + noInterface("00000000") +
            "USBGetInterfaceInterface: unable to find interface. ret = e00002bc\n" + noPipe},
+      {USBLayout::kStandard, Operation::kNumEndpoints, kIOReturnNoResources, "OKiIiIC",
+       endpoints + endpoints +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002be\n" + noPipe},
+      {USBLayout::kStandard, Operation::kPipeProperties, kIOReturnNoResources, "OKiIiIC",
+       pipe(1) + pipe(1) + pipe(2) +
+           "USBGetInterfaceInterface: unable to find interface. ret = e00002be\n" + noPipe},
   };
   for (const auto& [layout, fault, status, trace, said] : cases) {
     SimulatedLink link(Layout(layout));
     const long interfaces = plat::LivePlugInInterfaces();
     const long handles = plat::LiveIOObjects();
     if (fault)
-      link.simulated->FailNext(*fault, 2, status);
+      link.simulated->FailNext(*fault, 3, status);
     const Sent sent = SendPort(link, 1);
     EXPECT_EQ(sent.result, status == kIOReturnNotResponding ? status : kIOReturnError);
     EXPECT_EQ(sent.messages, said);
