@@ -1,5 +1,7 @@
 #include "framework/TWindow.h"
 
+#include <iterator>
+
 #include "framework/TNib.h"
 #include "platform/Menus.h"
 
@@ -50,7 +52,7 @@ OSStatus TWindow::Init(WindowRef newWindow) {
     return paramErr;
   // Stored first: the event target comes from it.
   window = newWindow;
-  const OSStatus status = RegisterForEvents(12, kEvents);
+  const OSStatus status = RegisterForEvents(static_cast<UInt32>(std::size(kEvents)), kEvents);
   if (status != noErr)
     return status;
   TWindow* self = this;

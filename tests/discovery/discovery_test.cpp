@@ -1,4 +1,5 @@
 // Arrivals: which devices become the switch, over which route, and what is said about the rest.
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -66,7 +67,7 @@ TEST_F(DiscoveryTest, EachSupportedPairIsFoundOnItsOwnAndItsNeighboursAreNot) {
 TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
   const struct {
     const char* key;
-    const char* text;  // nullptr: the key is removed
+    const char* text;  // nullptr: the key is removed; digits: a number, maybe not a whole one
     std::string said;
   } cases[] = {
       {"VendorID", nullptr, Found(0x10D5, 0x55AA, 2)},
@@ -75,6 +76,8 @@ TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
        "CFNumberGetValue error retrieving pDevice->vendorID." + Found(0, 0x55AA, 2)},
       {"ProductID", "x",
        "CFNumberGetValue error retrieving pDevice->productID." + Found(0x10D5, 0, 2)},
+      {"VendorID", "4309.5",  // 0x10D5 and a half: not an id either
+       "CFNumberGetValue error retrieving pDevice->vendorID." + Found(0, 0x55AA, 2)},
   };
   for (const auto& [key, text, said] : cases) {
     ResetSystemAndPlatform();
@@ -82,6 +85,10 @@ TEST_F(DiscoveryTest, IdsFallBackToTheUSBDevicesKeys) {
     const auto& hid = bench.ServicesOf(bench.PlugSwitch({.productID = 0x55AA}))->hidDevice;
     if (text == nullptr) {
       hid->RemoveProperty(key);
+    } else if (std::isdigit(static_cast<unsigned char>(text[0]))) {
+      const double value = std::stod(text);
+      const plat::CFHolder number(CFNumberCreate(nullptr, kCFNumberDoubleType, &value));
+      hid->SetProperty(key, number.get());
     } else {
       hid->SetStringProperty(key, text);
     }

@@ -121,6 +121,11 @@ TEST_F(PreferencesLoadingTest, ReopenedOnAnotherSwitchItShowsWhatThatOneOffersAn
   Plug({.generation = 1}, {{6, 6}});  // the USB link's period is in units of 5 seconds
   Open();
   EXPECT_EQ(Selected(kAutoScanPeriodID), "30");
+  Press("Cancel");
+  Plug({.generation = 2});  // after the USB link's list, the other link's again
+  Open();
+  EXPECT_EQ(View(kAutoScanPeriodID).popupItems, Numbers(5, 100, 5));
+  EXPECT_EQ(View(kAutoScanPeriodID).maximum, 20);
 }
 
 TEST_F(PreferencesLoadingTest, WithoutASwitchOnlyTheHotKeysAreLoaded) {
