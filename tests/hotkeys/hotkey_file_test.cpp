@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <utility>
 
 #include "app/HotKeyFile.h"
 #include "platform/KeyCodes.h"
@@ -16,6 +17,18 @@ static int failingFsync = 0;
 extern "C" int fsync(int file) {
   errno = failingFsync;
   return failingFsync == 0 ? static_cast<int>(syscall(SYS_fsync, file)) : -1;
+}
+
+// When set, the errno close() fails with once `closesToPass` more closes have succeeded; the
+// descriptor is closed all the same, as Linux does.
+static int failingClose = 0;
+static int closesToPass = 0;
+extern "C" int close(int file) {
+  const int closed = static_cast<int>(syscall(SYS_close, file));
+  if (closed != 0 || failingClose == 0 || closesToPass-- > 0)
+    return closed;
+  errno = std::exchange(failingClose, 0);
+  return -1;
 }
 
 namespace {
@@ -114,13 +127,20 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
 // A short write or a failed sync leaves the previous file whole; a file system that cannot sync
 // at all (EINVAL) keeps what was written.
 TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
+  // A short write, a failed sync, a file system that cannot sync, the new file's close failing,
+  // and the old file's close failing after it was replaced (written, but not reported saved).
   const struct {
     rlim_t sizeLimit;
-    int fsyncError, answer;
-  } cases[] = {{100, 0, 0}, {RLIM_INFINITY, EIO, 0}, {RLIM_INFINITY, EINVAL, 1}};
+    int fsyncError, closeError, closesToPass, answer;
+    bool replaced;
+  } cases[] = {{100, 0, 0, 0, 0, false},
+               {RLIM_INFINITY, EIO, 0, 0, 0, false},
+               {RLIM_INFINITY, EINVAL, 0, 0, 1, true},
+               {RLIM_INFINITY, 0, EIO, 0, 0, false},
+               {RLIM_INFINITY, 0, EIO, 1, 0, true}};
   std::memcpy(keys, DefaultKeys, sizeof keys);
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.fsyncError);
+    SCOPED_TRACE(testing::Message() << c.fsyncError << " " << c.closeError << c.closesToPass);
     WorkingDirectory::Write(file, custom);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
@@ -128,12 +148,14 @@ TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
     const auto handler = std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     failingFsync = c.fsyncError;
+    failingClose = c.closeError;
+    closesToPass = c.closesToPass;
     const int written = SetHotKeyConfiguration(keys);
-    failingFsync = 0;
+    failingFsync = failingClose = 0;
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, handler);
     EXPECT_EQ(written, c.answer);
-    EXPECT_EQ(WorkingDirectory::Read(file), c.answer ? WorkingDirectory::DefaultFile() : custom);
+    EXPECT_EQ(WorkingDirectory::Read(file), c.replaced ? WorkingDirectory::DefaultFile() : custom);
     EXPECT_EQ(std::distance(fs::directory_iterator(cwd.path()), fs::directory_iterator()), 1);
   }
 }
