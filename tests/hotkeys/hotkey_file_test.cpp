@@ -15,8 +15,10 @@
 // When set, the errno every fsync() fails with: a disk error, or a file system that cannot sync.
 static int failingFsync = 0;
 extern "C" int fsync(int file) {
+  if (failingFsync == 0)
+    return static_cast<int>(syscall(SYS_fsync, file));
   errno = failingFsync;
-  return failingFsync == 0 ? static_cast<int>(syscall(SYS_fsync, file)) : -1;
+  return -1;
 }
 
 // When set, the errno close() fails with once `closesToPass` more closes have succeeded; the
@@ -112,6 +114,7 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   ASSERT_TRUE(HotKeyFilePath(&path));
   EXPECT_EQ(path, "/HOTKEY.CFG");
   // 256 characters, too long for 256 bytes with the NUL, or not writable (not even for root).
+  ASSERT_LT(cwd.path().string().size(), 54u) << "a shorter TMPDIR is needed";
   const fs::path deep =
       cwd.path() / std::string(200, 'd') / std::string(54 - cwd.path().string().size(), 'd');
   fs::create_directories(deep);
@@ -124,11 +127,10 @@ TEST_F(HotKeyFileTest, TheFileIsInTheWorkingDirectoryAfterOneSeparatorIfItCanBeT
   }
 }
 
-// A short write or a failed sync leaves the previous file whole; a file system that cannot sync
-// at all (EINVAL) keeps what was written.
+// A short write, a failed sync or the new file's failed close leaves the previous file whole; a
+// file system that cannot sync at all (EINVAL) keeps what was written; the old file's close
+// failing after it was replaced leaves it written but the save not reported done.
 TEST_F(HotKeyFileTest, AFailedWriteLeavesThePreviousFileWhole) {
-  // A short write, a failed sync, a file system that cannot sync, the new file's close failing,
-  // and the old file's close failing after it was replaced (written, but not reported saved).
   const struct {
     rlim_t sizeLimit;
     int fsyncError, closeError, closesToPass, answer;
